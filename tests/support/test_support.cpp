@@ -1,0 +1,87 @@
+#include "support/test_support.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "scenario/engine_state.h"
+
+void PlayerDirTest::SetUp() {
+  char cwd[4096];
+  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+  oldCwd_ = cwd;
+  const char* base = std::getenv("TAVINO_TEST_TMP");
+  std::string root = base && *base ? base : "/tmp";
+  std::string mk = "mkdir -p '" + root + "'";
+  ASSERT_EQ(std::system(mk.c_str()), 0);
+  std::string pattern = root + "/tavino-XXXXXX";
+  std::vector<char> buf(pattern.begin(), pattern.end());
+  buf.push_back(0);
+  ASSERT_NE(mkdtemp(buf.data()), nullptr);
+  dir_ = buf.data();
+  ASSERT_EQ(chdir(dir_.c_str()), 0);
+  engineStateClear();
+}
+
+void PlayerDirTest::TearDown() {
+  engineStateClear();
+  if (!oldCwd_.empty()) (void)chdir(oldCwd_.c_str());
+  if (!dir_.empty() && !HasFailure()) {
+    std::string rm = "rm -rf '" + dir_ + "'";
+    (void)std::system(rm.c_str());
+  }
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+  std::ofstream f(path, std::ios::binary);
+  f.write(bytes.data(), std::streamsize(bytes.size()));
+  ASSERT_TRUE(f.good()) << "cannot write " << path;
+}
+
+void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  writeFile(path, std::string(bytes.begin(), bytes.end()));
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+bool fileExists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+CommandResult runCommand(const std::string& commandLine) {
+  CommandResult result{-1, {}};
+  FILE* p = popen(commandLine.c_str(), "r");
+  if (!p) return result;
+  char chunk[4096];
+  size_t n;
+  while ((n = std::fread(chunk, 1, sizeof chunk, p)) > 0) result.output.append(chunk, n);
+  int status = pclose(p);
+  if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
+  return result;
+}
+
+std::string corpusPath(const std::string& relative) {
+  return std::string(TAVINO_CORPUS_DIR) + "/" + relative;
+}
+
+bool readPpm(const std::string& path, PpmImage& out) {
+  std::string bytes = readFile(path);
+  std::istringstream in(bytes);
+  std::string magic;
+  int maxval = 0;
+  in >> magic >> out.width >> out.height >> maxval;
+  if (magic != "P6" || maxval != 255 || out.width <= 0 || out.height <= 0) return false;
+  in.get();  // the single white-space byte after the header
+  size_t offset = size_t(in.tellg());
+  size_t n = size_t(out.width) * out.height * 3;
+  if (bytes.size() < offset + n) return false;
+  out.rgb.assign(bytes.begin() + long(offset), bytes.begin() + long(offset + n));
+  return true;
+}

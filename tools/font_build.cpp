@@ -1,0 +1,9 @@
+// Placeholder until this command is built.
+#include <cstdio>
+
+#include "tool.h"
+
+int toolFont(int, char**) {
+  std::fprintf(stderr, "tavino-tool: not available yet\n");
+  return 2;
+}
