@@ -247,3 +247,143 @@ TEST_F(MenuTest, LabelsAreWholeDoubleByteCharacters) {
 }
 
 }  // namespace
+
+// Whole walks through the real player with tavino-tool play: the window is
+// 1280 x 720 (mode 131), so the glyph size is 72.
+namespace {
+
+constexpr int kFs = 72;
+
+class MenuPlay : public PlayerDirTest {
+ protected:
+  void SetUp() override {
+    PlayerDirTest::SetUp();
+#ifdef TAVINO_FONT
+    hasFont_ = fileExists(TAVINO_FONT);
+    if (hasFont_) writeFile("pelorune96.dat", readFile(TAVINO_FONT));
+#endif
+  }
+  CommandResult play(const std::string& keys) {
+    return runCommand(std::string(TAVINO_TOOL) + " play --mode 131 --dir '" + dir_ + "' --keys '" +
+                      keys + "' --frames '" + dir_ + "/frames' --state '" + dir_ +
+                      "/state.txt' 2>&1");
+  }
+  std::string state(const std::string& name) {
+    std::string text = readFile(dir_ + "/state.txt");
+    size_t at = text.find(name + "=");
+    if (at == std::string::npos || (at > 0 && text[at - 1] != '\n')) return "<missing>";
+    at += name.size() + 1;
+    return text.substr(at, text.find('\n', at) - at);
+  }
+  PpmImage frame(int n) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/frames/frame-%04d.ppm", n);
+    PpmImage image;
+    EXPECT_TRUE(readPpm(dir_ + name, image)) << name;
+    return image;
+  }
+  int frameCount() {
+    int n = 0;
+    char name[32];
+    for (;;) {
+      std::snprintf(name, sizeof name, "/frames/frame-%04d.ppm", n + 1);
+      if (!fileExists(dir_ + name)) return n;
+      ++n;
+    }
+  }
+  // Pixels of exactly this colour inside the band of one text row.
+  static int inkInRow(const PpmImage& image, int x0, int y0, uint32_t colour) {
+    int count = 0;
+    for (int y = y0; y < y0 + kFs && y < image.height; ++y)
+      for (int x = x0; x < image.width; ++x) {
+        const uint8_t* p = image.at(x, y);
+        if ((uint32_t(p[0]) << 16 | p[1] << 8 | p[2]) == colour) ++count;
+      }
+    return count;
+  }
+  static bool allWhite(const PpmImage& image, int x0, int y0) {
+    for (int y = y0; y < y0 + kFs; ++y)
+      for (int x = x0; x < image.width; ++x)
+        if (image.at(x, y)[0] != 0xFF || image.at(x, y)[1] != 0xFF || image.at(x, y)[2] != 0xFF)
+          return false;
+    return true;
+  }
+  bool hasFont_ = false;
+};
+
+TEST_F(MenuPlay, TitleScreenStartsTheStory) {
+  writeFile("sinario.txt", "SCENE:3\nMSG:\x82\xa0\nKEYWAIT:\n");
+  CommandResult r = play("down,up,up,down,enter");
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(state("menumode"), "0");
+  EXPECT_EQ(state("SceneNum"), "3");
+  EXPECT_EQ(state("SystemSizeW"), "1920");
+  ASSERT_GE(frameCount(), 2);
+
+  PpmImage title = frame(1);
+  ASSERT_EQ(title.width, 1280);
+  EXPECT_EQ(title.at(1279, 719)[0], 0xFF);
+  if (!hasFont_) GTEST_SKIP() << "no demo font: labels not checked";
+  // Only the start entry, with the cursor beside it; header in blue.
+  EXPECT_TRUE(allWhite(title, kFs, 0));
+  EXPECT_TRUE(allWhite(title, kFs, kFs + 4));
+  EXPECT_TRUE(allWhite(title, kFs, 2 * kFs + 8));
+  EXPECT_GT(inkInRow(title, kFs, 3 * kFs + 12, 0x000000), 100);
+  EXPECT_GT(inkInRow(title, 0, 7 * kFs + 28, 0x0000FF), 100);
+  EXPECT_GT(inkInRow(title, 0, 8 * kFs + 32, 0x10004F), 100);
+  // The first Up moves the cursor to the hidden load entry.
+  PpmImage moved = frame(2);
+  EXPECT_FALSE(allWhite(moved, 0, 2 * (kFs + 4)));
+}
+
+TEST_F(MenuPlay, SaveDuringPlayThenLoadFromTheTitleScreen) {
+  writeFile("sinario.txt",
+            "SIORI:first\nFLAG8.SET:-3\nFLAG16:2\nFLAG16.SET:-500\nSCENE:1\nMSG:\x82\xa0\n"
+            "KEYWAIT:\n");
+  // Start, open the menu, save into slot 2, and go back with Space.
+  CommandResult r = play("enter,space,down,enter,down,down,enter,space");
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(state("menumode"), "0");
+  std::string file = readFile(dir_ + "/tavino.sav");
+  ASSERT_EQ(file.rfind("2SCENENUM:1\r\n", 0), 0u) << file.substr(0, 40);
+  EXPECT_NE(file.find("\r\n2SIORI   :first\r\n2JIKOKU  :"), std::string::npos);
+  EXPECT_EQ(file.substr(file.size() - 4), "\r\n\r\n");
+  if (hasFont_) {
+    const int n = frameCount();
+    ASSERT_GE(n, 3);
+    PpmImage saved = frame(n - 1);  // the last menu frame, before the scene returns
+    EXPECT_GT(inkInRow(saved, 0, 0, 0x10004F), 50);         // the saved title
+    EXPECT_GT(inkInRow(saved, kFs, 3 * kFs, 0x10004F), 50);  // slot 2's new caption
+    EXPECT_TRUE(allWhite(saved, kFs + 4 * (kFs / 2 + 2), 4 * kFs));  // slot 3: only "3:"
+  }
+
+  // A new run: load slot 2 from the title screen. The flags are set before
+  // the scene mark, so only the load can have restored them.
+  r = play("up,enter,down,down,enter");
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(state("menumode"), "0");
+  EXPECT_EQ(state("SceneNum"), "1");
+  EXPECT_EQ(state("gFlag8"), "0:-3");
+  EXPECT_EQ(state("gFlag16"), "2:-500");
+  EXPECT_EQ(state("siori"), "") << "the bookmark is not restored";
+  EXPECT_EQ(state("SystemSizeW"), "1920");
+  EXPECT_EQ(state("SystemSizeH"), "1080");
+}
+
+TEST_F(MenuPlay, SavingIsGreyedAfterAChangeWithoutAStop) {
+  // The scenario ends right after a flag change, so saving is forbidden.
+  writeFile("sinario.txt", "SCENE:1\nFLAG8.SET:4\n");
+  CommandResult r = play("enter,space,down,enter");
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(state("gSaveFlag"), "1");
+  EXPECT_EQ(state("menumode"), "13") << "the cursor skipped save and confirmed load";
+  EXPECT_FALSE(fileExists(dir_ + "/tavino.sav"));
+  if (!hasFont_) return;
+  const int n = frameCount();
+  ASSERT_GE(n, 3);
+  PpmImage menu = frame(n - 2);
+  EXPECT_GT(inkInRow(menu, kFs, kFs + 4, 0x7F7F7F), 50);
+  EXPECT_EQ(inkInRow(menu, kFs, kFs + 4, 0x000000), 0);
+}
+
+}  // namespace
