@@ -289,6 +289,29 @@ TEST_F(SoundTest, ANewSoundReplacesTheOldOneOnlyWhenItCanBeUsed) {
   EXPECT_EQ(sound_buffer2, nullptr);
 }
 
+// The statements as a scenario runs them in the player, the output written
+// to a plain file at about real-time pace.
+TEST_F(PlayerDirTest, ScenarioSoundReachesTheDevice) {
+  writeFile("tone.wav", wavFile(2, 16, 22050, frames(ramp(700, 300))));
+  writeFile("sinario.txt", "OTO2.WAV:nothing\nOTO1.WAV:tone\nOTO1.PLAY:0\nMSG:\x82\xa0\nKEYWAIT:\n");
+  CommandResult r = runCommand("SDL_AUDIODRIVER=disk SDL_DISKAUDIODELAY=5 SDL_DISKAUDIOFILE='" +
+                               dir_ + "/out.raw' " + TAVINO_TOOL + " play --dir '" + dir_ +
+                               "' --keys enter,sleep:300 --state '" + dir_ + "/state.txt' 2>&1");
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(r.output.find("nothing.wav: cannot open\n"), std::string::npos) << r.output;
+  EXPECT_NE(readFile(dir_ + "/state.txt").find("KeyWait=1\n"), std::string::npos);
+  std::string raw = readFile(dir_ + "/out.raw");
+  size_t first = raw.find_first_not_of('\0');
+  ASSERT_NE(first, std::string::npos) << "nothing was played";
+  ASSERT_EQ(first % kBufferBytes, 0u);
+  ASSERT_GE(raw.size(), first + 2 * kBufferBytes);
+  std::vector<uint8_t> out(raw.begin() + long(first), raw.begin() + long(first + 2 * kBufferBytes));
+  for (size_t i = 0; i < 1024; ++i) {
+    int16_t left = int16_t(out[4 * i] | out[4 * i + 1] << 8);
+    ASSERT_EQ(left, i < 700 ? int16_t(300 + i) : 0) << "frame " << i;
+  }
+}
+
 // Without a usable audio driver the device cannot open: one message, the
 // reader stops, and later loads do not try again.
 TEST(SoundDeviceTest, ADeviceThatCannotOpenIsReportedOnce) {
