@@ -7,7 +7,6 @@
 #include "main/platform.h"
 #include "main/sdl_state.h"
 #include "menu/menu.h"
-#include "menu/menu_labels.h"
 #include "scenario/engine_state.h"
 #include "support/test_support.h"
 
@@ -181,23 +180,6 @@ TEST_F(MenuTest, LoadScreenWithoutSaveFileGoesBackToTheMainScreen) {
   EXPECT_EQ(menumode, 5);
 }
 
-TEST_F(MenuTest, LoadingASlotClosesTheMenuWithTheSavedState) {
-  writeFile("sinario.txt", "SCENE:1\r\nMSG:a\r\nSCENE:12\r\nMSG:b\r\n");
-  writeFile("tavino.sav", "3SCENENUM:12\r\n3SINAFILE:sinario.txt\r\n3FLAG8   :121\r\n\r\n");
-  gFlag32[1] = 77;
-  openMenu();
-  pressAndRelease(SDLK_UP);
-  pressAndRelease(SDLK_RETURN);
-  ASSERT_EQ(menumode, 13);
-  for (int i = 0; i < 3; ++i) pressAndRelease(SDLK_DOWN);
-  press(SDLK_RETURN);
-  EXPECT_EQ(menumode, 0);
-  EXPECT_EQ(SceneNum, 12);
-  EXPECT_EQ(gFlag8[0], 1);
-  EXPECT_EQ(gFlag32[1], 77);
-  EXPECT_EQ(SystemSizeW, 1920);
-}
-
 TEST_F(MenuTest, JoystickButtonsCountOnlyWhileThePadIsInUse) {
   openScenario();
   openMenu();
@@ -229,21 +211,6 @@ TEST_F(MenuTest, JoystickButtonsCountOnlyWhileThePadIsInUse) {
   event.type = SDL_JOYBUTTONDOWN;
   rCPGsysmenu();
   EXPECT_EQ(menumode, 0);
-}
-
-TEST_F(MenuTest, LabelsAreWholeDoubleByteCharacters) {
-  EXPECT_EQ(std::string(kMenuHeader), "Tavinoweft Windows v13  ");
-  // Whole double-byte characters only, so no label draws half a glyph (the
-  // greyed entry draws 9 bytes, which the drawer completes to 5 characters).
-  for (const char* label : {kMenuCursor, kMenuReturn, kMenuSave, kMenuSaveGreyed, kMenuLoad,
-                            kMenuRestart, kMenuBack, kMenuSaveTitle, kMenuSavedTitle, kMenuLoadTitle}) {
-    size_t len = std::strlen(label);
-    for (size_t i = 0; i < len; i += 2) {
-      uint8_t lead = uint8_t(label[i]);
-      EXPECT_TRUE((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) << label;
-      EXPECT_GE(uint8_t(label[i + 1]), 0x40);
-    }
-  }
 }
 
 }  // namespace
