@@ -6,10 +6,13 @@
 #include "scenario/engine_state.h"
 
 int32_t layerLeftEdge(int32_t layer, int32_t designW, int32_t width) {
+  // 64-bit steps: a design width near the int32 limits must not overflow.
+  // Every result is within int32 again after the final halving.
+  const int64_t W = designW, pw = width;
   switch (layer) {
-    case 1: return (designW - width) / 2;
-    case 2: return (designW / 2 - width) / 2;
-    case 3: return (designW / 2 + designW - width) / 2;
+    case 1: return int32_t((W - pw) / 2);
+    case 2: return int32_t((W / 2 - pw) / 2);
+    case 3: return int32_t((W / 2 + W - pw) / 2);
     default: return 0;
   }
 }
