@@ -65,7 +65,8 @@ void reverseRows(int32_t width, int32_t rows) {
 // start, cut to the buffer.
 void clearDesignArea(uint8_t* dst) {
   if (SystemSizeW <= 0 || SystemSizeH <= 0) return;
-  const int64_t bytes = std::min<int64_t>(int64_t(SystemSizeW) * SystemSizeH * 3, kFrameBytes);
+  const int64_t w = std::min(SystemSizeW, kFrameBytes), h = std::min(SystemSizeH, kFrameBytes);
+  const int64_t bytes = std::min<int64_t>(w * h * 3, kFrameBytes);
   std::memset(dst, 0, size_t(bytes));
 }
 
