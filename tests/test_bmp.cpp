@@ -173,9 +173,13 @@ TEST_F(BmpTest, PlacementByLayerAndDesignWidth) {
     // Column 0 is the key on keyed layers; row 0 column 1 is the first visible pixel.
     draw(makeBmp(c.width, 2, 24, [&](int x, int y) { return y == 1 && x == 0 ? Rgb{0, 0, 0} : solid(x, y); }), c.layer);
     const int firstVisible = c.layer == 0 ? c.x : c.x + 1;
-    if (c.layer != 0) EXPECT_TRUE(untouched(c.x, 0));
+    if (c.layer != 0) {
+      EXPECT_TRUE(untouched(c.x, 0));
+    }
     EXPECT_FALSE(untouched(firstVisible, 0)) << c.designW << " layer " << c.layer;
-    if (c.x > 0) EXPECT_TRUE(untouched(c.x - 1, 0)) << c.designW << " layer " << c.layer;
+    if (c.x > 0) {
+      EXPECT_TRUE(untouched(c.x - 1, 0)) << c.designW << " layer " << c.layer;
+    }
     EXPECT_TRUE(untouched(c.x + c.width, 0));
     EXPECT_FALSE(untouched(c.x + c.width - 1, 0));
   }
