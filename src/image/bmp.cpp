@@ -41,6 +41,7 @@ void widen16(int32_t width, int32_t rows, int64_t storedRow) {
 void pack24(int32_t width, int32_t rows, int64_t storedRow) {
   uint8_t* base = gfilework + kBmpPixelOffset;
   const int64_t packedRow = int64_t(width) * 3;
+  if (packedRow == storedRow) return;  // no padding: already packed
   for (int32_t r = 1; r < rows; r++) std::memmove(base + r * packedRow, base + r * storedRow, size_t(packedRow));
 }
 
