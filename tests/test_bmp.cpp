@@ -158,33 +158,6 @@ TEST_F(BmpTest, KeyColourMakesHolesAndDarkensTheFirstVisiblePixelOfEachRun) {
   EXPECT_EQ(at(3, 2), half);
 }
 
-TEST_F(BmpTest, PlacementByLayerAndDesignWidth) {
-  struct Case {
-    int designW, width;
-    uint32_t layer;
-    int x;
-  } cases[] = {{640, 301, 1, 169}, {640, 640, 1, 0}, {640, 200, 2, 60}, {640, 200, 3, 380},
-               {640, 200, 6, 220}, {800, 300, 1, 250}, {800, 300, 2, 50}, {800, 300, 3, 450},
-               {800, 300, 6, 250}, {800, 300, 0, 0}};
-  auto solid = [](int x, int) { return x == 0 ? Rgb{0, 0, 0} : Rgb{91, 91, 91}; };
-  for (const Case& c : cases) {
-    std::memset(gHaikeiBits, kFill, kFrameBytes);
-    SystemSizeW = c.designW;
-    // Column 0 is the key on keyed layers; row 0 column 1 is the first visible pixel.
-    draw(makeBmp(c.width, 2, 24, [&](int x, int y) { return y == 1 && x == 0 ? Rgb{0, 0, 0} : solid(x, y); }), c.layer);
-    const int firstVisible = c.layer == 0 ? c.x : c.x + 1;
-    if (c.layer != 0) {
-      EXPECT_TRUE(untouched(c.x, 0));
-    }
-    EXPECT_FALSE(untouched(firstVisible, 0)) << c.designW << " layer " << c.layer;
-    if (c.x > 0) {
-      EXPECT_TRUE(untouched(c.x - 1, 0)) << c.designW << " layer " << c.layer;
-    }
-    EXPECT_TRUE(untouched(c.x + c.width, 0));
-    EXPECT_FALSE(untouched(c.x + c.width - 1, 0));
-  }
-}
-
 TEST_F(BmpTest, CharactersStopAtTheDesignHeightBackgroundsDoNot) {
   SystemSizeH = 480;
   auto rows = [](int, int y) { return Rgb{uint8_t(y), uint8_t(y >> 8), 200}; };
@@ -227,14 +200,6 @@ TEST_F(BmpTest, FailuresClearWhatTheyShould) {
   }
   rOPGbmp(gHaikeiBits, 999, 0);
   EXPECT_EQ(gHaikeiBits[0], kFill);
-}
-
-TEST_F(BmpTest, FileNameUsesTheDirectoryPrefix) {
-  ASSERT_EQ(system("mkdir -p pics"), 0);
-  std::strcpy(MyAppDir, "pics/");
-  writeFile("pics/12.jpg", makeBmp(2, 2, 24, pattern));
-  rOPGbmp(gHaikeiBits, 12, 0);
-  EXPECT_EQ(at(1, 1), pattern(1, 1));
 }
 
 TEST_F(BmpTest, ShortFileDrawsOnlyTheRowsItHolds) {
