@@ -27,6 +27,15 @@ inline Rgb readPixel(const uint8_t* p, PixelOrder order) {
   return order == PixelOrder::RGB ? Rgb{p[0], p[1], p[2]} : Rgb{p[2], p[1], p[0]};
 }
 
+// BMP backgrounds take this path: kept simple so that it vectorises.
+void swapBgrRow(uint8_t* __restrict out, const uint8_t* __restrict in, int64_t pixels) {
+  for (int64_t i = 0; i < pixels * 3; i += 3) {
+    out[i] = in[i + 2];
+    out[i + 1] = in[i + 1];
+    out[i + 2] = in[i];
+  }
+}
+
 // Row r counted from the top, whatever the storage order.
 inline const uint8_t* sourceRow(const BlitSource& src, int32_t r) {
   int64_t stored = src.rows == RowOrder::TopDown ? r : int64_t(src.height) - 1 - r;
@@ -77,6 +86,10 @@ void blitPicture(uint8_t* dst, const BlitSource& src, int32_t x0, int32_t rowLim
     if (mode == BlitMode::Opaque) {
       if (bpp == 3 && src.order == PixelOrder::RGB) {
         std::memcpy(o, in, size_t(cEnd - cBegin) * 3);
+        continue;
+      }
+      if (bpp == 3) {
+        swapBgrRow(o, in, cEnd - cBegin);
         continue;
       }
       for (int64_t c = cBegin; c < cEnd; c++, in += bpp, o += 3) {
