@@ -1,0 +1,173 @@
+#include <algorithm>
+#include <cstring>
+
+#include "image/jpeg_bits.h"
+#include "image/jpeg_colour.h"
+#include "image/jpeg_idct.h"
+#include "image/jpeg_setup.h"
+#include "image/jpeg_tables.h"
+
+namespace {
+
+constexpr int kMcuSamples = 256;  // each MCU buffer: at most 4 blocks
+
+struct Component {
+  const JpegHuffTable* dc;
+  const JpegHuffTable* ac;
+  const int32_t* quant;
+  int blocksAcross, blocksDown;  // per MCU
+  int repeatX, repeatY;          // chroma replication factors
+};
+
+inline int32_t extend(uint32_t bits, int size) {
+  return bits < (1u << (size - 1)) ? static_cast<int32_t>(bits) - static_cast<int32_t>((1u << size) - 1)
+                                   : static_cast<int32_t>(bits);
+}
+
+// Decodes one Huffman symbol; a miss is an error of the data, or the end of the file.
+inline JpegError decodeSymbol(JpegBitReader& in, const JpegHuffTable& table, int* symbol) {
+  if (in.count < 32) in.fill();
+  int length;
+  *symbol = jpegHuffLookup(table, in.peek16(), &length);
+  if (*symbol < 0)
+    return in.count - in.padding < 16 ? JpegError::Truncated : JpegError::BadHuffmanCode;
+  in.skip(length);
+  return JpegError::None;
+}
+
+// Decodes and dequantises one block into coef (natural order, all zero on
+// entry) and lists the positions written in `positions`.
+JpegError decodeBlock(JpegBitReader& in, const Component& comp, int32_t& predictor, int32_t* coef,
+                      uint8_t* positions, int* count) {
+  int n = 0;
+  int symbol;
+  JpegError e = decodeSymbol(in, *comp.dc, &symbol);
+  if (e != JpegError::None) return e;
+  if (symbol > 16) return JpegError::BadDcSize;
+  const int32_t diff = symbol == 0 ? 0 : extend(in.take(symbol), symbol);
+  predictor = static_cast<int32_t>(static_cast<uint32_t>(predictor) + static_cast<uint32_t>(diff));
+  coef[0] = static_cast<int32_t>(static_cast<uint32_t>(predictor) *
+                                 static_cast<uint32_t>(comp.quant[0]));
+  positions[n++] = 0;
+
+  for (int k = 1; k <= 63;) {
+    e = decodeSymbol(in, *comp.ac, &symbol);
+    if (e != JpegError::None) break;
+    const int run = symbol >> 4, size = symbol & 15;
+    if (size == 0) {
+      if (run == 0) break;  // end of block
+      if (run != 15) {
+        e = JpegError::BadAcSymbol;
+        break;
+      }
+      if (k + 15 > 63) {
+        e = JpegError::TooManyCoefficients;
+        break;
+      }
+      k += 16;  // fifteen zeros and a zero coefficient
+      continue;
+    }
+    const int32_t value = extend(in.take(size), size);
+    if (k + run > 63) {
+      e = JpegError::TooManyCoefficients;
+      break;
+    }
+    k += run;
+    const int pos = gJpegZigZag[k++];
+    coef[pos] = static_cast<int32_t>(static_cast<uint32_t>(value) *
+                                     static_cast<uint32_t>(comp.quant[pos]));
+    positions[n++] = static_cast<uint8_t>(pos);
+  }
+  *count = n;
+  // Bits past the end of the file come first, whatever they seemed to decode to.
+  if (in.exhausted) return JpegError::Truncated;
+  return e;
+}
+
+// Copies an 8x8 sample block into an MCU buffer, each sample repeated
+// repeatX times across and repeatY times down.
+void replicate(const int32_t* samples, const Component& comp, int stride, int32_t* dst) {
+  if (comp.repeatX == 1 && comp.repeatY == 1) {
+    for (int i = 0; i < 8; i++) std::memcpy(dst + i * stride, samples + i * 8, 8 * sizeof(int32_t));
+    return;
+  }
+  for (int i = 0; i < 8 * comp.repeatY; i++) {
+    const int32_t* src = samples + (i / comp.repeatY) * 8;
+    int32_t* row = dst + i * stride;
+    for (int j = 0; j < 8 * comp.repeatX; j++) row[j] = src[j / comp.repeatX];
+  }
+}
+
+}  // namespace
+
+JpegError jpegDecodeScan(const uint8_t* data, size_t size, const JpegSetup& s, uint8_t* out,
+                         size_t capacity) {
+  const int32_t width = s.width, height = s.height;
+  const size_t rowBytes = size_t(width) * 3;
+  if (rowBytes * size_t(height) > capacity) return JpegError::TooLarge;
+  const int mcuW = s.hmax * 8, mcuH = s.vmax * 8;
+  const int blocksAcross = (width + 7) / 8, blocksDown = (height + 7) / 8;
+  const int mcusAcross = (blocksAcross + s.hmax - 1) / s.hmax;
+  const int mcusDown = (blocksDown + s.vmax - 1) / s.vmax;
+
+  Component comps[3];
+  for (int c = 0; c < s.components; c++) {
+    comps[c] = Component{&s.huff[s.Td[c]], &s.huff[s.Td[c] + 2], s.quant[s.Tq[c]], s.H[c], s.V[c],
+                         s.hmax / s.H[c], s.vmax / s.V[c]};
+  }
+
+  // Missing chroma stays at 128, which makes every colour term 0.
+  static int32_t mcu[3][kMcuSamples];
+  std::fill(&mcu[1][0], &mcu[1][0] + 2 * kMcuSamples, 128);
+
+  alignas(32) int32_t coef[64] = {};
+  alignas(32) int32_t samples[64];
+  uint8_t positions[64];
+  int32_t predictor[3] = {};
+  int32_t mcuCount = 0;
+  JpegBitReader in(data, size, s.dataStart);
+
+  for (int my = 0; my < mcusDown; my++) {
+    for (int mx = 0; mx < mcusAcross; mx++) {
+      for (int c = 0; c < s.components; c++) {
+        const Component& comp = comps[c];
+        for (int v = 0; v < comp.blocksDown; v++) {
+          for (int h = 0; h < comp.blocksAcross; h++) {
+            int count = 0;
+            JpegError e = decodeBlock(in, comp, predictor[c], coef, positions, &count);
+            if (e != JpegError::None) return e;
+            jpegIdct(coef, positions, count, samples);
+            for (int n = 0; n < count; n++) coef[positions[n]] = 0;
+            replicate(samples, comp, mcuW,
+                      &mcu[c][v * 8 * comp.repeatY * mcuW + h * 8 * comp.repeatX]);
+          }
+        }
+      }
+
+      // Store the part of the MCU inside the picture, bottom row first in `out`.
+      const int x0 = mx * mcuW, y0 = my * mcuH;
+      const int cols = std::min(mcuW, width - x0);
+      const int rows = std::min(mcuH, height - y0);
+      for (int i = 0; i < rows; i++) {
+        uint8_t* dst = out + rowBytes * size_t(height - 1 - (y0 + i)) + size_t(x0) * 3;
+        jpegYccRowToRgb(&mcu[0][i * mcuW], &mcu[1][i * mcuW], &mcu[2][i * mcuW], cols, dst);
+      }
+
+      if (s.restart && ++mcuCount == s.restartInterval) {
+        mcuCount = 0;
+        const size_t p = in.alignedPosition();
+        if (p + 1 >= size) return JpegError::BadRestart;
+        if (data[p] == 0xFF && data[p + 1] >= 0xD0 && data[p + 1] <= 0xD7) {
+          // Any RST marker will do; its number need not be the one due.
+          predictor[0] = predictor[1] = predictor[2] = 0;
+          in.restartAt(p + 2);
+        } else if (data[p + 1] == 0xD9) {
+          in.restartAt(p);  // end of image: nothing is reset
+        } else {
+          return JpegError::BadRestart;
+        }
+      }
+    }
+  }
+  return JpegError::None;
+}
