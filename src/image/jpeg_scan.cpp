@@ -87,14 +87,20 @@ JpegError decodeBlock(JpegBitReader& in, const Component& comp, int32_t& predict
 // Copies an 8x8 sample block into an MCU buffer, each sample repeated
 // repeatX times across and repeatY times down.
 void replicate(const int32_t* samples, const Component& comp, int stride, int32_t* dst) {
-  if (comp.repeatX == 1 && comp.repeatY == 1) {
-    for (int i = 0; i < 8; i++) std::memcpy(dst + i * stride, samples + i * 8, 8 * sizeof(int32_t));
-    return;
-  }
-  for (int i = 0; i < 8 * comp.repeatY; i++) {
-    const int32_t* src = samples + (i / comp.repeatY) * 8;
-    int32_t* row = dst + i * stride;
-    for (int j = 0; j < 8 * comp.repeatX; j++) row[j] = src[j / comp.repeatX];
+  const int rx = comp.repeatX, ry = comp.repeatY;
+  const size_t rowBytes = size_t(8 * rx) * sizeof(int32_t);
+  for (int i = 0; i < 8; i++) {
+    const int32_t* src = samples + i * 8;
+    int32_t* row = dst + i * ry * stride;
+    if (rx == 1) {
+      std::memcpy(row, src, rowBytes);
+    } else if (rx == 2) {
+      for (int j = 0; j < 8; j++) row[2 * j] = row[2 * j + 1] = src[j];
+    } else {
+      for (int j = 0; j < 8; j++)
+        for (int r = 0; r < rx; r++) row[j * rx + r] = src[j];
+    }
+    for (int r = 1; r < ry; r++) std::memcpy(row + r * stride, row, rowBytes);
   }
 }
 
