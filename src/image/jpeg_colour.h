@@ -31,7 +31,12 @@ inline void jpegYccToRgb(int32_t y, int32_t cb, int32_t cr, uint8_t* rgb) {
   rgb[2] = jpegClampByte(luma + static_cast<uint32_t>(jpegBlueFromCb(cb)));
 }
 
-// Converts `count` samples to packed RGB, with the chroma terms of the usual
-// sample range taken from tables. Same results as jpegYccToRgb.
-void jpegYccRowToRgb(const int32_t* y, const int32_t* cb, const int32_t* cr, int count,
-                     uint8_t* rgb);
+// The same conversion split in two, so that the chroma terms are computed
+// once per chroma sample rather than once per pixel: what each Cb sample
+// takes from green and adds to blue, what each Cr sample adds to red and
+// takes from green ...
+void jpegCbTerms(const int32_t* cb, int count, int32_t* green, int32_t* blue);
+void jpegCrTerms(const int32_t* cr, int count, int32_t* red, int32_t* green);
+// ... and the packed RGB of `count` pixels from luma and those terms.
+void jpegTermsToRgb(const int32_t* y, const int32_t* red, const int32_t* greenCb,
+                    const int32_t* greenCr, const int32_t* blue, int count, uint8_t* rgb);

@@ -19,9 +19,11 @@ struct Component {
   int repeatX, repeatY;          // chroma replication factors
 };
 
+// The signed value of `size` magnitude bits; without a branch, as the sign
+// of real data is a coin toss.
 inline int32_t extend(uint32_t bits, int size) {
-  return bits < (1u << (size - 1)) ? static_cast<int32_t>(bits) - static_cast<int32_t>((1u << size) - 1)
-                                   : static_cast<int32_t>(bits);
+  const uint32_t negative = ((bits >> (size - 1)) & 1u) - 1u;  // all ones when the top bit is 0
+  return static_cast<int32_t>(bits + (negative & (1u - (1u << size))));
 }
 
 // Decodes one Huffman symbol; a miss is an error of the data, or the end of the file.
@@ -88,19 +90,26 @@ JpegError decodeBlock(JpegBitReader& in, const Component& comp, int32_t& predict
 // repeatX times across and repeatY times down.
 void replicate(const int32_t* samples, const Component& comp, int stride, int32_t* dst) {
   const int rx = comp.repeatX, ry = comp.repeatY;
-  const size_t rowBytes = size_t(8 * rx) * sizeof(int32_t);
-  for (int i = 0; i < 8; i++) {
-    const int32_t* src = samples + i * 8;
-    int32_t* row = dst + i * ry * stride;
-    if (rx == 1) {
-      std::memcpy(row, src, rowBytes);
-    } else if (rx == 2) {
-      for (int j = 0; j < 8; j++) row[2 * j] = row[2 * j + 1] = src[j];
-    } else {
-      for (int j = 0; j < 8; j++)
-        for (int r = 0; r < rx; r++) row[j * rx + r] = src[j];
+  if (rx == 1 && ry == 1) {
+    for (int i = 0; i < 8; i++)
+      for (int j = 0; j < 8; j++) dst[i * stride + j] = samples[i * 8 + j];
+    return;
+  }
+  if (rx == 2 && ry == 2) {
+    for (int i = 0; i < 8; i++) {
+      int32_t* top = dst + 2 * i * stride;
+      int32_t* bottom = top + stride;
+      for (int j = 0; j < 8; j++) {
+        const int32_t v = samples[i * 8 + j];
+        top[2 * j] = top[2 * j + 1] = bottom[2 * j] = bottom[2 * j + 1] = v;
+      }
     }
-    for (int r = 1; r < ry; r++) std::memcpy(row + r * stride, row, rowBytes);
+    return;
+  }
+  for (int i = 0; i < 8 * ry; i++) {
+    const int32_t* src = samples + (i / ry) * 8;
+    int32_t* row = dst + i * stride;
+    for (int j = 0; j < 8 * rx; j++) row[j] = src[j / rx];
   }
 }
 
@@ -122,9 +131,18 @@ JpegError jpegDecodeScan(const uint8_t* data, size_t size, const JpegSetup& s, u
                          s.hmax / s.H[c], s.vmax / s.V[c]};
   }
 
-  // Missing chroma stays at 128, which makes every colour term 0.
-  static int32_t mcu[3][kMcuSamples];
-  std::fill(&mcu[1][0], &mcu[1][0] + 2 * kMcuSamples, 128);
+  // MCU buffers: luma, and the colour terms of the chroma repeated to every
+  // pixel (the conversion is per position, so repeating the terms equals
+  // repeating the samples). Missing chroma stays at 128.
+  enum { kRed, kGreenCr, kGreenCb, kBlue };
+  static int32_t luma[kMcuSamples];
+  static int32_t terms[4][kMcuSamples];
+  const int32_t grey = 128;
+  int32_t greyTerms[4];
+  jpegCrTerms(&grey, 1, &greyTerms[kRed], &greyTerms[kGreenCr]);
+  jpegCbTerms(&grey, 1, &greyTerms[kGreenCb], &greyTerms[kBlue]);
+  for (int t = 0; t < 4; t++) std::fill(terms[t], terms[t] + kMcuSamples, greyTerms[t]);
+  alignas(32) int32_t termA[64], termB[64];
 
   alignas(32) int32_t coef[64] = {};
   alignas(32) int32_t samples[64];
@@ -144,8 +162,16 @@ JpegError jpegDecodeScan(const uint8_t* data, size_t size, const JpegSetup& s, u
             if (e != JpegError::None) return e;
             jpegIdct(coef, positions, count, samples);
             for (int n = 0; n < count; n++) coef[positions[n]] = 0;
-            replicate(samples, comp, mcuW,
-                      &mcu[c][v * 8 * comp.repeatY * mcuW + h * 8 * comp.repeatX]);
+            const int at = v * 8 * comp.repeatY * mcuW + h * 8 * comp.repeatX;
+            if (c == 0) {
+              replicate(samples, comp, mcuW, &luma[at]);
+            } else {
+              const bool cb = c == 1;
+              if (cb) jpegCbTerms(samples, 64, termA, termB);
+              else jpegCrTerms(samples, 64, termA, termB);
+              replicate(termA, comp, mcuW, &terms[cb ? kGreenCb : kRed][at]);
+              replicate(termB, comp, mcuW, &terms[cb ? kBlue : kGreenCr][at]);
+            }
           }
         }
       }
@@ -156,7 +182,9 @@ JpegError jpegDecodeScan(const uint8_t* data, size_t size, const JpegSetup& s, u
       const int rows = std::min(mcuH, height - y0);
       for (int i = 0; i < rows; i++) {
         uint8_t* dst = out + rowBytes * size_t(height - 1 - (y0 + i)) + size_t(x0) * 3;
-        jpegYccRowToRgb(&mcu[0][i * mcuW], &mcu[1][i * mcuW], &mcu[2][i * mcuW], cols, dst);
+        const int at = i * mcuW;
+        jpegTermsToRgb(&luma[at], &terms[kRed][at], &terms[kGreenCb][at], &terms[kGreenCr][at],
+                       &terms[kBlue][at], cols, dst);
       }
 
       if (s.restart && ++mcuCount == s.restartInterval) {
