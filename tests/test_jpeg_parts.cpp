@@ -190,6 +190,20 @@ TEST(JpegHuffman, LookupEqualsBitSerialSearchForAnyTable) {
         continue;
       }
       ASSERT_EQ(size_t(length), at - before);
+      // The AC shortcut, where it applies, gives the same symbol and magnitude bits.
+      const int32_t quick = table.fastAc[window >> (16 - kHuffFastBits)];
+      const int size = want & 15;
+      if (quick != 0) {
+        ASSERT_NE(size, 0);
+        ASSERT_EQ((quick >> 8) & 15, want >> 4);
+        ASSERT_EQ(quick & 31, length + size);
+        int32_t magnitude = 0;
+        for (int i = 0; i < size; i++) magnitude = magnitude * 2 + bits[at + i];
+        if (magnitude < (1 << (size - 1))) magnitude -= (1 << size) - 1;
+        ASSERT_EQ(quick >> 16, magnitude);
+      } else {
+        ASSERT_TRUE(size == 0 || length + size > kHuffFastBits);
+      }
     }
   }
 }

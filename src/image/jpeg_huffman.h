@@ -16,6 +16,9 @@ struct JpegHuffTable {
   uint8_t values[256] = {};
   // Lookup by the next kHuffFastBits bits: (length << 8) | value, 0 = no code that short.
   uint16_t fast[1 << kHuffFastBits] = {};
+  // For AC decoding, the same bits when they hold a code with size S > 0 and
+  // all its S magnitude bits: (extended value << 16) | (run << 8) | bits used; else 0.
+  int32_t fastAc[1 << kHuffFastBits] = {};
   // Codes of length L are firstCode[L] .. firstCode[L] + lengthCount[L] - 1,
   // symbols firstIndex[L] onwards.
   uint32_t firstCode[17] = {};

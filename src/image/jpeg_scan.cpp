@@ -52,8 +52,26 @@ JpegError decodeBlock(JpegBitReader& in, const Component& comp, int32_t& predict
                                  static_cast<uint32_t>(comp.quant[0]));
   positions[n++] = 0;
 
+  const JpegHuffTable& ac = *comp.ac;
   for (int k = 1; k <= 63;) {
-    e = decodeSymbol(in, *comp.ac, &symbol);
+    // Short code and magnitude bits together: one lookup.
+    if (in.count < 32) in.fill();
+    const int32_t quick = ac.fastAc[in.bits >> (64 - kHuffFastBits)];
+    if (quick != 0) {
+      in.skip(quick & 31);
+      const int run = (quick >> 8) & 15;
+      if (k + run > 63) {
+        e = JpegError::TooManyCoefficients;
+        break;
+      }
+      k += run;
+      const int pos = gJpegZigZag[k++];
+      coef[pos] = static_cast<int32_t>(static_cast<uint32_t>(quick >> 16) *
+                                       static_cast<uint32_t>(comp.quant[pos]));
+      positions[n++] = static_cast<uint8_t>(pos);
+      continue;
+    }
+    e = decodeSymbol(in, ac, &symbol);
     if (e != JpegError::None) break;
     const int run = symbol >> 4, size = symbol & 15;
     if (size == 0) {
