@@ -12,30 +12,10 @@
 #include "image/jpeg_huffman.h"
 #include "image/jpeg_idct.h"
 #include "image/jpeg_tables.h"
+#include "jpeg_reference.h"
 #include "scenario/engine_state.h"
 
 namespace {
-
-int32_t wrap32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(v))); }
-
-// The direct double sum, term by term, in wrapping 32-bit arithmetic.
-void referenceIdct(const int32_t* coef, int32_t* out) {
-  for (int y = 0; y < 8; y++)
-    for (int x = 0; x < 8; x++) {
-      int32_t sum = 0;
-      for (int v = 0; v < 8; v++)
-        for (int u = 0; u < 8; u++) {
-          const int64_t f = coef[8 * v + u];
-          const int64_t t = gJpegCosTable[512 * y + 64 * v + 8 * x + u];
-          int32_t term;
-          if (u == 0 && v == 0) term = wrap32(int64_t(wrap32(f * 512)) * t) >> 10;
-          else if (u == 0 || v == 0) term = wrap32(int64_t(wrap32(f * 724)) * t) >> 10;
-          else term = wrap32(f * t);
-          sum = wrap32(int64_t(sum) + term);
-        }
-      out[8 * y + x] = (sum >> 13) + 128;
-    }
-}
 
 void fastIdct(const int32_t* coef, int32_t* out) {
   uint8_t positions[64];
@@ -46,17 +26,6 @@ void fastIdct(const int32_t* coef, int32_t* out) {
 }
 
 }  // namespace
-
-TEST(JpegTables, ZigZagIsThePermutationOfTheStandardOrder) {
-  const int32_t head[10] = {0, 1, 8, 16, 9, 2, 3, 10, 17, 24};
-  for (int k = 0; k < 10; k++) EXPECT_EQ(gJpegZigZag[k], head[k]);
-  EXPECT_EQ(gJpegZigZag[61], 55);
-  EXPECT_EQ(gJpegZigZag[62], 62);
-  EXPECT_EQ(gJpegZigZag[63], 63);
-  std::vector<int> seen(64, 0);
-  for (int k = 0; k < 64; k++) seen[gJpegZigZag[k]]++;
-  for (int n : seen) EXPECT_EQ(n, 1);
-}
 
 TEST(JpegTables, CosTableTruncatesTheDoubleProduct) {
   jpegBuildTables();
@@ -110,13 +79,6 @@ TEST(JpegIdct, SparseEqualsDirectSumOnRandomBlocks) {
     fastIdct(coef, fast);
     for (int i = 0; i < 64; i++) ASSERT_EQ(fast[i], ref[i]) << "round " << round << " sample " << i;
   }
-}
-
-TEST(JpegIdct, DcOnlyBlockIsFlat) {
-  jpegBuildTables();
-  int32_t coef[64] = {80}, out[64];
-  fastIdct(coef, out);
-  for (int i = 0; i < 64; i++) EXPECT_EQ(out[i], 128 + 10);  // 80 * 1024 >> 13
 }
 
 namespace {
