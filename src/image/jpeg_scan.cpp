@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cstring>
 
 #include "image/jpeg_bits.h"
 #include "image/jpeg_colour.h"
@@ -15,8 +14,8 @@ struct Component {
   const JpegHuffTable* dc;
   const JpegHuffTable* ac;
   const int32_t* quant;
-  int blocksAcross, blocksDown;  // per MCU
-  int repeatX, repeatY;          // chroma replication factors
+  int mcuBlocksAcross, mcuBlocksDown;
+  int repeatX, repeatY;  // how often each sample repeats across and down
 };
 
 // The signed value of `size` magnitude bits; without a branch, as the sign
@@ -173,8 +172,8 @@ JpegError jpegDecodeScan(const uint8_t* data, size_t size, const JpegSetup& s, u
     for (int mx = 0; mx < mcusAcross; mx++) {
       for (int c = 0; c < s.components; c++) {
         const Component& comp = comps[c];
-        for (int v = 0; v < comp.blocksDown; v++) {
-          for (int h = 0; h < comp.blocksAcross; h++) {
+        for (int v = 0; v < comp.mcuBlocksDown; v++) {
+          for (int h = 0; h < comp.mcuBlocksAcross; h++) {
             int count = 0;
             JpegError e = decodeBlock(in, comp, predictor[c], coef, positions, &count);
             if (e != JpegError::None) return e;
