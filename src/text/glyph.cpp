@@ -58,8 +58,11 @@ void fontview3(int page, int cellOffset, int x, int y, int32_t colour, int) {
   for (int j = 0; j < kGlyphSide; j++) {
     const uint8_t* bits = cell + j * kGlyphRowBytes;
     uint8_t* row = a + (kGlyphSide - 1 - j) * kWorkStride;  // stored bottom-up
-    for (int c = 0; c < kGlyphSide; c++) {
-      if (bits[c >> 3] & (0x80 >> (c & 7))) std::memset(row + c * 3, 255, 3);
+    for (int k = 0; k < kGlyphRowBytes; k++) {
+      if (!bits[k]) continue;  // most of a glyph is blank
+      for (int c = k * 8; c < k * 8 + 8; c++) {
+        if (bits[k] & (0x80 >> (c & 7))) std::memset(row + c * 3, 255, 3);
+      }
     }
   }
 
@@ -69,13 +72,17 @@ void fontview3(int page, int cellOffset, int x, int y, int32_t colour, int) {
   else
     std::memcpy(scaled, a, kWorkBytes);
 
-  for (int row = 0; row < kGlyphSide; row++) {
+  // A scaled glyph leaves the rest of the work image empty: nothing happens
+  // below its rows or after its last column plus the blended one.
+  const int rows = fs < kGlyphSide ? fs : kGlyphSide;
+  const int cols = fs < kGlyphSide ? fs + 1 : kGlyphSide;
+  for (int row = 0; row < rows; row++) {
     const int fy = y + row;
     if (fy < 0 || fy >= kFrameH) continue;
     uint8_t* line = gUra + long(fy) * kFrameStride;
     const uint8_t* src = scaled + row * kWorkStride;
     bool inInk = false;
-    for (int c = 0; c < kGlyphSide; c++) {
+    for (int c = 0; c < cols; c++) {
       const bool ink = src[c * 3] != 0;
       if (!inInk) {
         inInk = ink;  // the first pixel of a run keeps the background
