@@ -137,3 +137,23 @@ TEST(RangeCoder, RefusesTruncatedAndCorruptStreams) {
     EXPECT_LE(r.written, in.size());
   }
 }
+
+TEST(RangeCoder, ReciprocalDivisionEqualsIntegerDivision) {
+  std::mt19937 rng(99);
+  const uint32_t edges[] = {0, 1, 2, 3999, 4000, 4001, 0xFFFF, 0x10000, 0xFFFFFF, 0x1000000,
+                            0x7FFFFFFF, 0x80000000u, 0xFFFFFFFEu, 0xFFFFFFFFu};
+  for (uint32_t d = 1; d <= 65536; d++) {
+    const RcDivisor div(d);
+    for (uint32_t n : edges) ASSERT_EQ(div.divide(n), n / d) << n << " / " << d;
+    for (int k = 0; k < 40; k++) {
+      const uint32_t n = rng();
+      ASSERT_EQ(div.divide(n), n / d) << n << " / " << d;
+      // Just below and at multiples of d, where truncation errors would show.
+      const uint32_t m = (n / d) * d;
+      ASSERT_EQ(div.divide(m), m / d);
+      if (m) {
+        ASSERT_EQ(div.divide(m - 1), (m - 1) / d);
+      }
+    }
+  }
+}

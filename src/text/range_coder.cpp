@@ -108,10 +108,11 @@ RcDecodeResult mem_decode(uint8_t* dst, size_t dstCapacity, const uint8_t* src, 
     return true;
   };
 
+  const RcDivisor byTotal(model.total);
   size_t written = 0;
   uint32_t low = 0, range = 0xFFFFFFFFu;
   for (;;) {
-    range /= model.total;
+    range = byTotal.divide(range);
     const uint32_t t = (code - low) / range;
     if (t >= model.total) return {RcStatus::corrupt, written};
     const int s = lookup[t];

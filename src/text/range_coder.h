@@ -33,5 +33,17 @@ struct RcDecodeResult {
 // dstCapacity bytes and reading no byte past srcLength.
 RcDecodeResult mem_decode(uint8_t* dst, size_t dstCapacity, const uint8_t* src, size_t srcLength);
 
+// n / d for every 32-bit n, by one multiplication with a reciprocal fixed
+// per divisor (exact for 32-bit operands): the decoder divides by the same
+// total once per byte.
+struct RcDivisor {
+  uint64_t reciprocal;  // ceil(2^64 / d); 0 stands for d = 1, whose 2^64 does not fit
+  explicit RcDivisor(uint32_t d) : reciprocal(d == 1 ? 0 : UINT64_MAX / d + 1) {}
+  uint32_t divide(uint32_t n) const {
+    if (reciprocal == 0) return n;
+    return uint32_t((static_cast<unsigned __int128>(reciprocal) * n) >> 64);
+  }
+};
+
 // One-line description of a status, for diagnostics.
 const char* rcStatusText(RcStatus status);
