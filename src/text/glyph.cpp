@@ -17,6 +17,9 @@ void drawCell(const GlyphCell& g, int x, int y, int32_t colour, int unused) {
 
 }  // namespace
 
+// Pairs are taken whole, so the byte at text[len] may be read (and drawn when
+// it completes a pair): callers pass strings that go on or end in a NUL, and
+// a label drawn with an odd length still shows its last double-byte character.
 void TextOut2(int x, int y, const char* text, int len, int32_t colour, int unused) {
   const int adv = SystemFontSize / 2 + 2;
   const uint8_t* t = reinterpret_cast<const uint8_t*>(text);
