@@ -209,19 +209,7 @@ class FontReadTest : public PlayerDirTest {
   }
 };
 
-TEST(FontNames, MsgFontSelectsFontAndKanaFiles) {
-  EXPECT_STREQ(fontFileName(0), "pelorune96.dat");
-  EXPECT_STREQ(fontFileName(-3), "pelorune96.dat");
-  EXPECT_STREQ(fontFileName(20), "pelorune96.dat");
-  EXPECT_STREQ(fontFileName(2), "pelorune96pb.dat");
-  EXPECT_STREQ(fontFileName(5), "qormen200496.dat");
-  EXPECT_STREQ(fontFileName(19), "fub04b96.dat");
-  EXPECT_EQ(kanaFileName(11), nullptr);
-  EXPECT_STREQ(kanaFileName(12), "fuba0496.dat");
-  EXPECT_STREQ(kanaFileName(19), "fubc04b96.dat");
-}
-
-TEST_F(FontReadTest, RawAndRangeCodedFilesLoadTheSameImage) {
+TEST_F(FontReadTest, RawAndRangeCodedFilesLoadWhatTheyHold) {
   const std::vector<uint8_t> img = image(kFontBytes, 0x81);
   writeFile("pelorune96.dat", img);
   fontread();
@@ -232,9 +220,10 @@ TEST_F(FontReadTest, RawAndRangeCodedFilesLoadTheSameImage) {
   writeFile("vexa96.dat", encoded(other));
   fontread();
   EXPECT_EQ(std::memcmp(gfont, other.data(), kFontBytes), 0);
-}
 
-TEST_F(FontReadTest, ShortFilesReplaceOnlyWhatTheyHold) {
+  // Short files replace only what they hold.
+  MsgFont = 0;
+  std::memset(gfont, 0x5A, kFontBytes);
   writeFile("pelorune96.dat", image(1000, 0x11));
   fontread();
   EXPECT_EQ(gfont[7], 0x11);
