@@ -659,3 +659,23 @@ TEST_F(JpegLoader, DecodeToolWritesTheSamePixels) {
   EXPECT_EQ(std::count(bad.output.begin(), bad.output.end(), '\n'), 1) << bad.output;
   EXPECT_NE(bad.output.find("truncated"), std::string::npos) << bad.output;
 }
+
+TEST_F(JpegLoader, SceneRedrawsTheBackgroundFromTheCache) {
+  w = 1920, h = 1080, SystemFontSize = 96, resizeX = w, resizeY = h;
+  SystemSizeW = 1920, SystemSizeH = 1080;
+  const Bytes file = libjpegEncode(photograph(300, 200), {2, 2});
+  Rgb expected;
+  ASSERT_EQ(playerDecode(file, expected), JpegError::None);
+  writeFile("5.jpg", file);
+  HaikeiCG = 5, HaikeiCGtype = 2;
+  rGame(1);
+  EXPECT_EQ(std::memcmp(framePixel(gHaikeiBits, 0, 199), &expected.pixels[199 * 300 * 3], 300 * 3), 0);
+
+  // The file is gone, and the slot now says BMP: the cached picture is drawn all the same.
+  std::remove("5.jpg");
+  std::memset(gHaikeiBits, 0, sizeof gHaikeiBits);
+  HaikeiCGtype = 1;
+  rGame(1);
+  EXPECT_EQ(std::memcmp(framePixel(gHaikeiBits, 0, 0), expected.pixels.data(), 300 * 3), 0);
+  EXPECT_EQ(std::memcmp(framePixel(gHaikeiBits, 0, 199), &expected.pixels[199 * 300 * 3], 300 * 3), 0);
+}
