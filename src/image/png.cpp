@@ -58,6 +58,7 @@ void drawPngFromWorkBuffer(uint8_t* dst, size_t fileBytes, int32_t number, uint3
       if (layer == 6) std::puts("dotsize err");
       return;
     case PngStatus::BadStream:
+    case PngStatus::MissingRows:
       return;
   }
   cacheStorePicture(number, gfilework, info.width, info.height, info.bytesPerPixel);

@@ -73,7 +73,8 @@ PngStatus decodePngPicture(size_t fileBytes, PngInfo& info) {
   PngRowBuilder rows{gfilework, size_t(info.width) * size_t(info.bytesPerPixel),
                      info.bytesPerPixel, info.height};
   info.stream = inflateZlibStream(gdata, gathered, feedRows, &rows);
+  info.rowsDecoded = rows.rowsDone;
   if (info.stream != InflateStatus::Ok) return PngStatus::BadStream;
-  rows.finish();
-  return PngStatus::Ok;
+  // A picture with rows missing is as damaged as a broken stream.
+  return rows.complete() ? PngStatus::Ok : PngStatus::MissingRows;
 }

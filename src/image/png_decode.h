@@ -14,6 +14,7 @@ enum class PngStatus {
   TooLarge,     // zero-sized, or larger than the work buffer
   NoHeader,     // no header chunk before the end of the chunks
   BadStream,    // the compressed image data is invalid
+  MissingRows,  // the image data ends before the last row
 };
 
 struct PngInfo {
@@ -24,6 +25,7 @@ struct PngInfo {
   int colourType = 0;
   int interlace = 0;
   InflateStatus stream = InflateStatus::Ok;
+  int32_t rowsDecoded = 0;
 };
 
 // Decodes the PNG file image in gfilework[0 .. fileBytes): the image data is

@@ -81,17 +81,3 @@ void PngRowBuilder::feed(const uint8_t* bytes, size_t count) {
     }
   }
 }
-
-void PngRowBuilder::finish() {
-  if (rowsDone >= height) return;
-  uint8_t* row = out + size_t(rowsDone) * rowBytes;
-  if (filter >= 0) {
-    std::memset(row + fill, 0, rowBytes - fill);
-    unfilterRow(row, rowsDone ? row - rowBytes : nullptr, rowBytes, bytesPerPixel, filter);
-    rowsDone++;
-    row += rowBytes;
-  }
-  std::memset(row, 0, size_t(height - rowsDone) * rowBytes);
-  rowsDone = height;
-  filter = -1;
-}

@@ -23,7 +23,5 @@ struct PngRowBuilder {
 
   // Takes the next decompressed bytes. Bytes after the last row are ignored.
   void feed(const uint8_t* bytes, size_t count);
-  // Completes a short stream: the rest of a partial row and every missing
-  // row read as zero bytes.
-  void finish();
+  bool complete() const { return rowsDone >= height; }
 };
