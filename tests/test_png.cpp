@@ -142,7 +142,7 @@ Bytes handMadePng(uint32_t width, uint32_t height, int colourType, const Bytes& 
 
 PngStatus decode(const Bytes& file, PngInfo& info) {
   const size_t n = std::min(file.size(), size_t(kMaxFileRead));
-  std::memcpy(gfilework, file.data(), n);
+  if (n) std::memcpy(gfilework, file.data(), n);
   return decodePngPicture(n, info);
 }
 
