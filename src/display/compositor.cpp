@@ -1,3 +1,122 @@
-// Placeholder: keeps the program linking until this part is built.
+// rGame: compose the picture layers, fit the scene to the window, decorate
+// it with the message window or the choice list, and present it.
+#include <cstring>
+
 #include "display/display.h"
-void rGame(int32_t) {}
+#include "display/scale.h"
+#include "display/windows.h"
+#include "image/loaders.h"
+#include "scenario/engine_state.h"
+
+namespace {
+
+constexpr uint32_t kBackground = 0, kCentre = 1, kLeft = 2, kRight = 3, kOverlay = 6;
+
+enum PictureType { kRunLength = 0, kBmp = 1, kJpeg = 2, kPng = 3 };
+
+// Draws one slot: from the cache when the number is cached (whatever the
+// slot's type), otherwise through the loader its type selects, if the layer
+// has one for that type.
+void paintSlot(int32_t number, int32_t type, uint32_t layer, bool hasRunLength, bool hasJpeg) {
+  if (number == 0) return;
+  const int32_t entry = cash_get2(number);
+  if (entry >= 0) {
+    rOPGpng2(gHaikeiBits, entry, static_cast<int32_t>(layer));
+    return;
+  }
+  switch (type) {
+    case kRunLength:
+      if (hasRunLength) rOPGkn1(gHaikeiBits, static_cast<uint16_t>(number), layer);
+      break;
+    case kBmp: rOPGbmp(gHaikeiBits, number, layer); break;
+    case kJpeg:
+      if (hasJpeg) rOPGjpg(gHaikeiBits, number, layer);
+      break;
+    case kPng: rOPGpng(gHaikeiBits, number, layer); break;
+    default: break;
+  }
+}
+
+void fillBackground(uint32_t colour) {
+  uint8_t row[kFrameStride];
+  for (int x = 0; x < kFrameW; x++) {
+    row[x * 3] = static_cast<uint8_t>(colour >> 16);
+    row[x * 3 + 1] = static_cast<uint8_t>(colour >> 8);
+    row[x * 3 + 2] = static_cast<uint8_t>(colour);
+  }
+  for (int y = 0; y < kFrameH; y++) std::memcpy(gHaikeiBits + y * kFrameStride, row, kFrameStride);
+}
+
+void paintLayers() {
+  if (HaikeiCG == 0) {
+    fillBackground(static_cast<uint32_t>(HaikeiCGtype));
+  } else {
+    paintSlot(HaikeiCG, HaikeiCGtype, kBackground, true, true);
+  }
+  paintSlot(KoukeiCG, KoukeiCGtype, kOverlay, false, false);
+  const uint32_t characterLayers[3] = {kCentre, kLeft, kRight};
+  for (int i = 0; i < 3; i++) paintSlot(CharaCG[i], CharaCGtype[i], characterLayers[i], true, false);
+  paintSlot(ZenkeiCG, ZenkeiCGtype, kOverlay, false, false);
+}
+
+// Every byte becomes byte * percent / 100, truncated; anything outside a
+// byte, negative results included, saturates to 255.
+void applyBrightness(int32_t percent) {
+  uint8_t table[256];
+  for (int v = 0; v < 256; v++) {
+    const int64_t q = int64_t{v} * percent / 100;
+    table[v] = static_cast<uint8_t>(q < 0 || q > 255 ? 255 : q);
+  }
+  for (uint8_t& byte : gHaikeiBits) byte = table[byte];
+}
+
+void fitToWindow() {
+  const DesignSize design = designSize();
+  if (cashok == 0 && w == design.width && h == design.height) {
+    std::memcpy(gUra, gHaikeiBits, kFrameBytes);
+    return;
+  }
+  if (cashok == 0) {
+    scaleSceneToWindow();
+    cashok = 1;
+  }
+  std::memset(gUra, 0, kFrameBytes);
+  int x0 = static_cast<int>((w - resizeX) * 0.5);
+  int y0 = static_cast<int>((h - resizeY) * 0.5);
+  int pw = static_cast<int>(resizeX), ph = static_cast<int>(resizeY);
+  // The scale choice keeps the picture inside the window; clip anyway so no
+  // state can make the copy leave the frame.
+  int sx = 0, sy = 0;
+  if (x0 < 0) sx = -x0, pw += x0, x0 = 0;
+  if (y0 < 0) sy = -y0, ph += y0, y0 = 0;
+  if (x0 + pw > kFrameW) pw = kFrameW - x0;
+  if (y0 + ph > kFrameH) ph = kFrameH - y0;
+  if (sx + pw > kFrameW) pw = kFrameW - sx;
+  if (sy + ph > kFrameH) ph = kFrameH - sy;
+  if (pw <= 0 || ph <= 0) return;
+  for (int y = 0; y < ph; y++) {
+    std::memcpy(gUra + (y0 + y) * kFrameStride + x0 * 3,
+                gUraCash + (sy + y) * kFrameStride + sx * 3, static_cast<size_t>(pw) * 3);
+  }
+}
+
+}  // namespace
+
+void rGame(int32_t redraw) {
+  if (SystemMode == 1) {
+    SDLview();  // frozen display: show the frame as it stands
+    return;
+  }
+  if (redraw != 0) {
+    cashok = 0;
+    paintLayers();
+    if (CgBright != 0) applyBrightness(CgBrighttype);
+  }
+  fitToWindow();
+  if (SelectMode != 1) {
+    drawMessageScreen();
+  } else {
+    drawChoiceScreen();
+  }
+  SDLview();
+}

@@ -24,3 +24,5 @@ void rOPGresize(uint8_t* dst, int dw, int dh, const uint8_t* src, int sw, int sh
 
 // Show gUra in the window (and hand it to the frame recorder, if one is set).
 void SDLview();
+// Frame recorder: when set, SDLview calls it after every presentation.
+extern void (*gFrameHook)();

@@ -1,3 +1,40 @@
-// Placeholder: keeps the program linking until this part is built.
+// SDLview: converts the window frame to 32-bit pixels and shows it.
 #include "display/display.h"
-void SDLview() {}
+#include "main/sdl_state.h"
+#include "scenario/engine_state.h"
+
+void (*gFrameHook)();
+
+namespace {
+
+void convertFrame() {
+  const uint8_t* src = gUra;
+  uint32_t* dst = pix;
+  for (int i = 0; i < kFrameW * kFrameH; i++, src += 3) {
+    dst[i] = uint32_t{src[0]} << 16 | uint32_t{src[1]} << 8 | src[2];
+  }
+}
+
+// The wrapper surface is made once and reused: its pixels are `pix` itself.
+SDL_Surface* wrapper() {
+  static SDL_Surface* surface;
+  if (!surface) {
+    surface = SDL_CreateRGBSurfaceFrom(pix, kFrameW, kFrameH, 32, kFrameW * 4, 0x00FF0000,
+                                       0x0000FF00, 0x000000FF, 0);
+  }
+  return surface;
+}
+
+}  // namespace
+
+void SDLview() {
+  convertFrame();
+  if (screen) {
+    // SDL clips the blit to the screen: only the top-left w x h part shows.
+    if (SDL_Surface* frame = wrapper()) {
+      SDL_UpperBlit(frame, nullptr, screen, nullptr);
+      SDL_UpdateRect(screen, 0, 0, 0, 0);
+    }
+  }
+  if (gFrameHook) gFrameHook();
+}

@@ -1,3 +1,82 @@
-// Placeholder: keeps the program linking until this part is built.
+// The scale choice and the bilinear scaler between frame-layout buffers.
+#include <cstring>
+#include <vector>
+
 #include "display/display.h"
-void rOPGresize(uint8_t*, int, int, const uint8_t*, int, int) {}
+#include "display/scale.h"
+#include "scenario/engine_state.h"
+
+DesignSize designSize() {
+  if (SystemSizeW <= 0 || SystemSizeH <= 0) return {kFrameW, kFrameH};
+  return {SystemSizeW < kFrameW ? SystemSizeW : kFrameW,
+          SystemSizeH < kFrameH ? SystemSizeH : kFrameH};
+}
+
+void scaleSceneToWindow() {
+  const DesignSize design = designSize();
+  const double wlim = w > kFrameW ? kFrameW : w;
+  const double hlim = h > kFrameH ? kFrameH : h;
+  const double rx = wlim / design.width;
+  const double ry = hlim / design.height;
+  double scale = rx > ry ? ry : rx;
+  // Shrink until a scaled row is a whole number of 16-byte units; n reaches 0
+  // at the latest, which is a multiple of 16.
+  for (;;) {
+    const int n = static_cast<int>(design.width * scale);
+    if (n % 16 == 0) break;
+    scale -= 0.001;
+  }
+  resizeX = design.width * scale;
+  resizeY = design.height * scale;
+  rOPGresize(gUraCash, static_cast<int>(resizeX), static_cast<int>(resizeY), gHaikeiBits,
+             design.width, design.height);
+}
+
+void rOPGresize(uint8_t* dst, int dw, int dh, const uint8_t* src, int sw, int sh) {
+  if (dh < 1 || dw < 1 || sw < 1 || sh < 1) return;
+  const double sx = static_cast<double>(sw) / dw;
+  const double sy = static_cast<double>(sh) / dh;
+  // Both buffers are frames: never write or read outside them.
+  if (dw > kFrameW) dw = kFrameW;
+  if (dh > kFrameH) dh = kFrameH;
+  if (sw > kFrameW) sw = kFrameW;
+  if (sh > kFrameH) sh = kFrameH;
+
+  // Positions accumulate by repeated addition, as the filter is defined; the
+  // column table is shared by every row. Neighbours past the last source
+  // column or row repeat the edge pixel.
+  struct Column {
+    int offset, nextOffset;
+    double t;
+  };
+  std::vector<Column> columns(static_cast<size_t>(dw));
+  double fx = 0;
+  for (int x = 0; x < dw; x++) {
+    int ix = static_cast<int>(fx);
+    if (ix > sw - 1) ix = sw - 1;
+    const int next = ix + 1 < sw ? ix + 1 : ix;
+    columns[static_cast<size_t>(x)] = {ix * 3, next * 3, fx - static_cast<int>(fx)};
+    fx += sx;
+  }
+
+  double fy = 0;
+  for (int y = 0; y < dh; y++, fy += sy) {
+    int iy = static_cast<int>(fy);
+    const double ty = fy - iy;
+    if (iy > sh - 1) iy = sh - 1;
+    const int below = iy + 1 < sh ? iy + 1 : iy;
+    const uint8_t* row0 = src + static_cast<size_t>(iy) * kFrameStride;
+    const uint8_t* row1 = src + static_cast<size_t>(below) * kFrameStride;
+    uint8_t* out = dst + static_cast<size_t>(y) * kFrameStride;
+    for (int x = 0; x < dw; x++) {
+      const Column& c = columns[static_cast<size_t>(x)];
+      for (int ch = 0; ch < 3; ch++) {
+        const int e00 = row0[c.offset + ch], e01 = row1[c.offset + ch];
+        const int e10 = row0[c.nextOffset + ch], e11 = row1[c.nextOffset + ch];
+        const int left = static_cast<int>(e00 + (e01 - e00) * ty);
+        const int right = static_cast<int>(e10 + (e11 - e10) * ty);
+        out[x * 3 + ch] = static_cast<uint8_t>(left + static_cast<int>((right - left) * c.t));
+      }
+    }
+  }
+}

@@ -1,3 +1,96 @@
-// Placeholder: keeps the program linking until this part is built.
+// rCPGgetsina: the scenario reader. It owns the position in the scenario
+// file and runs statements until one of them asks to stop.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "scenario/engine_state.h"
+#include "scenario/reader.h"
 #include "scenario/scenario.h"
-void rCPGgetsina(int32_t) {}
+
+namespace {
+
+constexpr int kLineKeep = 103;  // bytes of a line that are kept; the rest is dropped
+
+int gJumpDepth;              // reader calls currently nested inside jump statements
+std::string gUnopenedFile;   // last name reported as unopenable, so it is reported once
+
+// Reads the next line into `line` (zero-filled, NUL-terminated). Returns true
+// when the line was ended by a line end, false when the file (or the missing
+// file) ended it. CR and LF both end a line; met on an empty line they are
+// skipped, so CR LF pairs and blank lines produce no statement.
+bool readLine(FILE* file, char (&line)[sizeof SinaMsg]) {
+  std::memset(line, 0, sizeof line);
+  if (!file) return false;
+  int n = 0;
+  for (;;) {
+    const int c = std::fgetc(file);
+    if (c == EOF) return false;
+    if (c == '\r' || c == '\n') {
+      if (n > 0) return true;
+      continue;
+    }
+    if (n < kLineKeep) line[n++] = static_cast<char>(c);
+  }
+}
+
+bool isSceneMark(const char* line, int32_t scene) {
+  // The number is read from the seventh byte on, whatever the sixth is.
+  return std::strncmp(line, "SCENE", 5) == 0 && std::atoi(line + 6) == scene;
+}
+
+void openScenario() {
+  pSinaFile = std::fopen(SinaFile, "rb");
+  if (pSinaFile) {
+    gUnopenedFile.clear();
+  } else if (gUnopenedFile != SinaFile) {
+    gUnopenedFile = SinaFile;
+    std::printf("cannot open scenario file \"%s\": playing an empty scenario\n", SinaFile);
+  }
+}
+
+}  // namespace
+
+void rCPGgetsina(int32_t scene) {
+  if (SinaFile[0] == 0) return;
+  if (gJumpDepth >= kMaxJumpDepth) {
+    // A chain of jumps that never stops (GOTO loops) would otherwise nest
+    // until the stack overflows.
+    std::printf("scenario jumps nested %d deep: step ended\n", kMaxJumpDepth);
+    return;
+  }
+  ++gJumpDepth;
+  if (!pSinaFile) openScenario();
+
+  char line[sizeof SinaMsg];
+  if (scene != 0) {
+    if (pSinaFile) std::rewind(pSinaFile);
+    for (;;) {
+      const bool more = readLine(pSinaFile, line);
+      if (isSceneMark(line, scene)) {
+        std::memcpy(SinaMsg, line, sizeof SinaMsg);
+        rSPGkaiseki();
+        break;
+      }
+      if (!more) break;
+    }
+  }
+
+  for (;;) {
+    // The statement may close or replace pSinaFile (SINARIO.READ), so the
+    // file is looked up afresh for every line.
+    const bool lineEnded = readLine(pSinaFile, line);
+    std::memcpy(SinaMsg, line, sizeof SinaMsg);
+    if (rSPGkaiseki() != 0 || !lineEnded) break;
+  }
+  KeyWait = 1;
+  --gJumpDepth;
+}
+
+void setScenarioPath(const char* name) {
+  std::string path = std::string(pg_workdir, strnlen(pg_workdir, sizeof pg_workdir)) + name;
+  if (path.size() >= sizeof SinaFile) path.resize(sizeof SinaFile - 1);
+  std::memset(SinaFile, 0, sizeof SinaFile);
+  std::memcpy(SinaFile, path.data(), path.size());
+}

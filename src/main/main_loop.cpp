@@ -1,0 +1,109 @@
+// The main loop: one polled event per pass, handed to the system menu while
+// it is open, otherwise turned into an action for the scenario. A latch
+// (keypush) allows one action per press.
+#include "main/main_loop.h"
+
+#include "main/platform.h"
+#include "main/sdl_state.h"
+#include "main/startup.h"
+#include "menu/menu.h"
+#include "scenario/engine_state.h"
+#include "scenario/scenario.h"
+
+namespace {
+
+constexpr uint8_t kAdvance = 101, kUp = 8, kDown = 2;
+constexpr int kQuitButton = 16;
+
+bool isQuitRequest(const SDL_Event& e) {
+  if (e.type == SDL_QUIT) return true;
+  return e.type == SDL_JOYBUTTONDOWN && padok == 1 && platformJoyButton(kQuitButton);
+}
+
+// Once the key or button is released, the events queued meanwhile are
+// dropped so that a held key acts once. A quit request among them is kept.
+void releaseTest(bool& quit) {
+  if (event.type != SDL_KEYUP && event.type != SDL_MOUSEBUTTONUP &&
+      event.type != SDL_JOYBUTTONUP) {
+    return;
+  }
+  while (SDL_PollEvent(&event)) {
+    if (isQuitRequest(event)) quit = true;
+  }
+  keypush = 0;
+}
+
+bool joyButtonDown(int button) {
+  return event.type == SDL_JOYBUTTONDOWN && padok == 1 && platformJoyButton(button);
+}
+
+bool keyDown(SDLKey a, SDLKey b) {
+  return event.type == SDL_KEYDOWN && (event.key.keysym.sym == a || event.key.keysym.sym == b);
+}
+
+void act(uint8_t code) {
+  keypush = 1;
+  rSPGkeyin(code);
+}
+
+void openMenu() {
+  keypush = 1;
+  menumode = 1;
+}
+
+// The first matching row acts; joystick rows test the button's current
+// state, not the event's own button.
+void dispatch() {
+  if (event.type == SDL_MOUSEBUTTONDOWN &&
+      (event.button.button == SDL_BUTTON_LEFT || event.button.button == SDL_BUTTON_WHEELDOWN)) {
+    act(kAdvance);
+  } else if (joyButtonDown(13)) {
+    act(kAdvance);
+  } else if (keyDown(SDLK_RETURN, SDLK_KP_ENTER)) {
+    act(kAdvance);
+  } else if (joyButtonDown(4)) {
+    act(kUp);
+  } else if (keyDown(SDLK_UP, SDLK_KP8)) {
+    act(kUp);
+  } else if (joyButtonDown(6)) {
+    act(kDown);
+  } else if (keyDown(SDLK_DOWN, SDLK_KP2)) {
+    act(kDown);
+  } else if (joyButtonDown(0)) {
+    openMenu();
+  } else if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_SPACE) {
+    openMenu();
+  }
+}
+
+}  // namespace
+
+void runMainLoop() {
+  bool quit = false;
+  gQuitRequested = false;
+  for (;;) {
+    if (gPassHook) gPassHook();
+    if (SDL_PollEvent(&event) && isQuitRequest(event)) quit = true;
+
+    if (menumode != 0) {
+      if (keypush != 1) {
+        rCPGsysmenu();
+      } else {
+        releaseTest(quit);
+      }
+    } else if (keypush == 1) {
+      releaseTest(quit);
+    } else {
+      dispatch();
+    }
+
+    if (NoWait != 0) {
+      rCPGgetsina(0);
+    } else {
+      SDL_Delay(16);
+    }
+    // Quit requests seen by a timed wait end the program too.
+    if (gQuitRequested) quit = true;
+    if (quit) break;
+  }
+}

@@ -1,0 +1,186 @@
+// Flow, setting and flag statements, run through the reader and the
+// interpreter as a scenario runs them.
+#include <SDL/SDL.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+
+#include "main/platform.h"
+#include "scenario/engine_state.h"
+#include "scenario/scenario.h"
+#include "support/scenario_support.h"
+#include "support/test_support.h"
+
+using testing::internal::CaptureStdout;
+using testing::internal::GetCapturedStdout;
+
+class Statements : public PlayerDirTest {};
+
+TEST_F(Statements, Flag8SetSaturatesAndIfJumps) {
+  startScenario("FLAG8:3\nFLAG8.SET:200\nIF.FLAG8:40\nFLAG32.SET:1\nKEYWAIT:\n"
+                "SCENE:40\nFLAG32.SET:2\nKEYWAIT:\n");
+  EXPECT_EQ(gFlag8[3], 120);
+  EXPECT_EQ(SceneNum, 40);
+  EXPECT_EQ(gFlag32[0], 2) << "continued at scene 40, not after the IF";
+}
+
+TEST_F(Statements, IfFlagWithClearEntryGoesOn) {
+  startScenario("IF.FLAG16:40\nFLAG32.SET:1\nKEYWAIT:\nSCENE:40\nFLAG32.SET:2\n");
+  EXPECT_EQ(gFlag32[0], 1);
+}
+
+TEST_F(Statements, FlagRangesAndCursors) {
+  startScenario(
+      "FLAG8.SET:-5\nFLAG8.PLUS:-200\n"
+      "FLAG1:9\nFLAG1.SET:7\nFLAG1:10\nFLAG1.SET:-1\nFLAG1.PLUS:5\n"
+      "FLAG16:127\nFLAG16:128\nFLAG16.SET:40000\nFLAG16.PLUS:-99999\nFLAG16:3\nFLAG16.SET:7\n"
+      "FLAG16.COPY:100\nFLAG16.COPY:128\n"
+      "FLAG32:63\nFLAG32.SET:2000000000\nFLAG32.PLUS:2147483647\nFLAG32:-1\n"
+      "FLAG8:255\nFLAG8.PLUS:2147483647\nFLAG8:256\n"
+      "KEYWAIT:\n");
+  EXPECT_EQ(gFlag8[0], -120);
+  EXPECT_EQ(gFlag1[9], 1);
+  EXPECT_EQ(gFlag1[10], 0);
+  EXPECT_EQ(gFlag1Now, 5) << "FLAG1.PLUS matches FLAG1 and moves the cursor";
+  EXPECT_EQ(gFlag1[5], 0);
+  EXPECT_EQ(gFlag16[127], -32000) << "cursor stayed at 127 when 128 was asked";
+  EXPECT_EQ(gFlag16[3], 7);
+  EXPECT_EQ(gFlag16[100], 7);
+  EXPECT_EQ(gFlag16Now, 3);
+  EXPECT_EQ(gFlag32[63], 1000000000);
+  EXPECT_EQ(gFlag32Now, 63);
+  EXPECT_EQ(gFlag8[255], 120);
+  EXPECT_EQ(gFlag8Now, 255);
+}
+
+TEST_F(Statements, SaveFlagFollowsTheStatementsThatChangeState) {
+  struct Case {
+    const char* line;
+    uint8_t before, after;
+  };
+  const Case cases[] = {
+      {"FLAG8.SET:1", 0, 1}, {"FLAG16.PLUS:1", 0, 1}, {"FLAG1.COPY:5", 0, 1},
+      {"FLAG32.COPY:9", 0, 1}, {"NOWAIT:0", 0, 1},     {"WAIT:0", 0, 1},
+      {"KEYWAIT:", 1, 0},    {"SCENE:4", 1, 0},       {"FLAG1:3", 1, 1},
+      {"FLAG8:3", 0, 0},     {"GAMEN:1", 1, 1},       {"SIORI:x", 0, 0},
+      {"IF.FLAG8:9", 1, 1},
+  };
+  for (const Case& c : cases) {
+    std::strcpy(SinaMsg, c.line);
+    gSaveFlag = c.before;
+    rSPGkaiseki();
+    EXPECT_EQ(gSaveFlag, c.after) << c.line;
+  }
+}
+
+TEST_F(Statements, KeyWaitNeedsItsColonAndNoWaitSkipsIt) {
+  startScenario("KEYWAIT\nFLAG8.PLUS:1\nNOWAIT:1\nKEYWAIT:\nFLAG8.PLUS:1\nNOWAIT:0\nKEYWAIT:\n"
+                "FLAG8.PLUS:100\n");
+  EXPECT_EQ(gFlag8[0], 2);
+  EXPECT_EQ(NoWait, 0);
+}
+
+TEST_F(Statements, SceneResetsTheStage) {
+  HaikeiCG = KoukeiCG = ZenkeiCG = 5;
+  CgBright = 1;
+  SelectMode = 1;
+  startScenario("NOWAIT:1\nSCENE:12\nKEYWAIT:\n");
+  EXPECT_EQ(SceneNum, 12);
+  EXPECT_EQ(HaikeiCG + KoukeiCG + ZenkeiCG + CgBright + SelectMode + NoWait, 0);
+  EXPECT_EQ(cgChange, 1);
+}
+
+TEST_F(Statements, GamenClearsCharactersAndMessages) {
+  CharaCG[0] = CharaCG[2] = 7;
+  CharaIchi = 2;
+  FaceCG = 3;
+  MsgColor = 0xFF;
+  std::strcpy(Msg2, "AB");
+  std::strcpy(SelectMsg1, "kept");
+  gNextTickCount = 99;
+  startScenario("GAMEN:1\nKEYWAIT:\n");
+  EXPECT_EQ(CharaCG[0] + CharaCG[2] + CharaIchi + FaceCG + MsgColor, 0);
+  EXPECT_EQ(Msg2[0], 0);
+  EXPECT_STREQ(SelectMsg1, "kept");
+  EXPECT_EQ(gNextTickCount, 0u);
+  EXPECT_EQ(cgChange, 1);
+}
+
+TEST_F(Statements, SettingStatements) {
+  startScenario("SIORI:chapter 2\nMODE:IKUZO\nKISYU:PSP\nKEYWAIT:\n"
+                "MODE:iku\nKISYU:ZAURUS\nKEYWAIT:\n"
+                "KISYU:OTHER\nSYSTEMSIZE:800X600\nKEYWAIT:\n"
+                "SYSTEMSIZE:800x600\nKEYWAIT:\n");
+  EXPECT_STREQ(siori, "chapter 2");
+  EXPECT_EQ(SystemMode, 1);
+  EXPECT_EQ(KisyuMode, 2);
+  EXPECT_EQ(SystemSizeW, 480);
+  EXPECT_EQ(SystemSizeH, 272);
+  rCPGgetsina(0);
+  EXPECT_EQ(SystemMode, 0);
+  EXPECT_EQ(SystemSizeH, 320);
+  rCPGgetsina(0);
+  EXPECT_EQ(SystemSizeW, 480) << "upper-case X is not the separator";
+  rCPGgetsina(0);
+  EXPECT_EQ(SystemSizeW, 800);
+  EXPECT_EQ(SystemSizeH, 600);
+}
+
+TEST_F(Statements, SystemSizeOutsideTheFrameIsRefused) {
+  CaptureStdout();
+  startScenario("SYSTEMSIZE:1921x1080\nSYSTEMSIZE:1920x1081\nSYSTEMSIZE:0x10\n"
+                "SYSTEMSIZE:10x-1\nSYSTEMSIZE:1920x1080\nSYSTEMSIZE:1x1\nKEYWAIT:\n");
+  const std::string out = GetCapturedStdout();
+  EXPECT_EQ(SystemSizeW, 1);
+  EXPECT_EQ(SystemSizeH, 1);
+  int lines = 0;
+  for (char c : out) lines += c == '\n';
+  EXPECT_EQ(lines, 4) << out;
+}
+
+TEST_F(Statements, VersionCheckStopsOnlyOnThatPlatform) {
+  CaptureStdout();
+  startScenario("VERSION.CHECK:9.5\nFLAG8.PLUS:1\nKISYU:PS3LINUX\nVERSION.CHECK:8.0\n"
+                "FLAG8.PLUS:1\nVERSION.CHECK:9.5\nFLAG8.PLUS:1\nKEYWAIT:\n");
+  const std::string out = GetCapturedStdout();
+  EXPECT_EQ(KisyuMode, 8);
+  EXPECT_EQ(gFlag8[0], 2) << "the refused version stopped the reader";
+  EXPECT_EQ(out, std::string("\x82\xb1\x82\xcc\x83\x56\x83\x69") + out.substr(8));
+  EXPECT_EQ(out.size(), 56u + 1u);
+  rCPGgetsina(0);
+  EXPECT_EQ(gFlag8[0], 3);
+}
+
+TEST_F(Statements, DispatchIsByPrefixInTableOrder) {
+  startScenario("FLAG8.PLUSX:4\nflag8.plus:50\nIF.FLAG8X:0\nTICKCOUNT:1\nSAVEFILE:1\n:5\n"
+                "SIORIX:a:b\nKEYWAIT:\n");
+  EXPECT_EQ(gFlag8[0], 4);
+  EXPECT_STREQ(siori, "a:b") << "the argument keeps later colons";
+}
+
+TEST_F(Statements, WaitBlocksForItsSecondsAndZeroDoesNot) {
+  auto now = [] { return std::chrono::steady_clock::now(); };
+  auto t0 = now();
+  startScenario("WAIT:0\nWAIT:-3\nKEYWAIT:\nWAIT:1\nKEYWAIT:\n");
+  EXPECT_LT(now() - t0, std::chrono::milliseconds(900));
+  t0 = now();
+  rCPGgetsina(0);
+  EXPECT_GE(now() - t0, std::chrono::milliseconds(1000));
+}
+
+TEST_F(Statements, QuitRequestEndsAWaitAndIsRemembered) {
+  ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+  SDL_Event quit;
+  std::memset(&quit, 0, sizeof quit);
+  quit.type = SDL_QUIT;
+  ASSERT_EQ(SDL_PushEvent(&quit), 0);
+  gQuitRequested = false;
+  const auto t0 = std::chrono::steady_clock::now();
+  startScenario("WAIT:30\nFLAG8.PLUS:1\nKEYWAIT:\n");
+  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(10));
+  EXPECT_TRUE(gQuitRequested);
+  EXPECT_EQ(gFlag8[0], 1) << "the scenario goes on after the wait";
+  gQuitRequested = false;
+  SDL_Quit();
+}

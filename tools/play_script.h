@@ -1,0 +1,18 @@
+// The key list and the state dump of `tavino-tool play`.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct PlayStep {
+  enum Kind { kKey, kMouse, kJoy, kSleep, kQuit } kind;
+  int value;  // SDL key symbol, mouse button, joystick button or milliseconds
+};
+
+// Parses "enter,down,joy:13,sleep:500,quit". False with a message on an
+// unknown or malformed entry.
+bool parsePlayKeys(const std::string& list, std::vector<PlayStep>& steps, std::string& error);
+
+// Writes the engine state as name=value lines, one per variable, in a fixed
+// order that authors' regression tests rely on. False on a write error.
+bool writeStateDump(const std::string& path);
