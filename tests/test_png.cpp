@@ -673,3 +673,27 @@ TEST_F(PngLoaderTest, DecodeToolWritesPpmOrPamAndRefusesWithOneLine) {
 }
 
 }  // namespace
+
+// ---- Through the player --------------------------------------------------------
+
+TEST_F(PngLoaderTest, ScenarioShowsPngBackgroundAndCharacter) {
+  Bytes blue, red;
+  for (int i = 0; i < 800 * 600; i++) blue.insert(blue.end(), {0, 0, 200});
+  for (int i = 0; i < 100 * 600; i++) red.insert(red.end(), {250, 0, 0, 255});
+  save(1, libpngEncode(blue, 800, 600, 3, PNG_ALL_FILTERS));
+  save(2, libpngEncode(red, 100, 600, 4, PNG_ALL_FILTERS));
+  writeFile("sinario.txt",
+            "SCENE:1\nSYSTEMSIZE:800x600\nHAIKEIPNG:1\nCHARAPNG:2\nKEYWAIT:\nCG.REDRAW:\nKEYWAIT:\n");
+  const std::string out = dir_ + "/frames";
+  CommandResult r = runCommand(std::string(TAVINO_TOOL) + " play --dir '" + dir_ +
+                               "' --keys enter,enter --frames '" + out + "' 2>&1");
+  ASSERT_EQ(r.status, 0) << r.output;
+  PpmImage first, cached;
+  ASSERT_TRUE(readPpm(out + "/frame-0002.ppm", first));
+  ASSERT_TRUE(readPpm(out + "/frame-0003.ppm", cached));
+  // 800 x 600 shows as 960 x 720 from x = 160: the centre character covers design
+  // columns 350 to 449.
+  EXPECT_EQ(Bytes(first.at(640, 360), first.at(640, 360) + 3), Bytes({250, 0, 0}));
+  EXPECT_EQ(Bytes(first.at(280, 360), first.at(280, 360) + 3), Bytes({0, 0, 200}));
+  EXPECT_EQ(first.rgb, cached.rgb) << "the redraw from the cache";
+}
