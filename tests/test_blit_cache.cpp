@@ -127,6 +127,16 @@ TEST_F(CacheTest, DuplicatesAreRefusedAndTheFirstCopyStays) {
   EXPECT_EQ(cashimg_CG2[0][0], 1);
 }
 
+TEST_F(CacheTest, BottomUpRowsAreStoredTopDown) {
+  // Three rows of one pixel, stored bottom row first: 1 (bottom), 2, 3 (top).
+  const uint8_t rows[] = {1, 1, 1, 2, 2, 2, 3, 3, 3};
+  cacheStorePicture(40, rows, 1, 3, 3, /*bottomUp=*/true);
+  const uint8_t* block = cashimg_CG2[cash_get2(40)];
+  EXPECT_EQ(block[0], 3);
+  EXPECT_EQ(block[3], 2);
+  EXPECT_EQ(block[6], 1);
+}
+
 TEST_F(CacheTest, ReleaseAndResetForgetEntries) {
   store(5, 2, 2, 3, 1);
   store(6, 2, 2, 3, 1);

@@ -39,7 +39,7 @@ void cacheFreeAll() {
 }
 
 void cacheStorePicture(int32_t number, const uint8_t* pixels, int32_t width, int32_t height,
-                       int32_t bytesPerPixel) {
+                       int32_t bytesPerPixel, bool bottomUp) {
   int32_t entry = cash_put2(number);
   if (entry < 0) return;
   size_t bytes = static_cast<size_t>(width) * static_cast<size_t>(height) *
@@ -50,7 +50,13 @@ void cacheStorePicture(int32_t number, const uint8_t* pixels, int32_t width, int
     cacheRelease(entry);
     return;
   }
-  std::memcpy(block, pixels, bytes);
+  if (!bottomUp) {
+    std::memcpy(block, pixels, bytes);
+  } else {
+    const size_t rowBytes = size_t(width) * size_t(bytesPerPixel);
+    for (int32_t r = 0; r < height; r++)
+      std::memcpy(block + rowBytes * size_t(r), pixels + rowBytes * size_t(height - 1 - r), rowBytes);
+  }
   cashimg_CG2[entry] = block;
   cash_width2[entry] = width;
   cash_height2[entry] = height;
