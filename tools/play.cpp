@@ -23,8 +23,8 @@
 
 namespace {
 
-constexpr int kSettledPasses = 2;       // idle passes in a row that count as settled
-constexpr uint32_t kMaxSettleMs = 10000; // give up waiting for a busy player after this
+constexpr int kSettledPasses = 2;         // idle passes in a row that count as settled
+constexpr uint32_t kMaxSettleMs = 10000;  // give up waiting for a busy player after this
 
 struct Player {
   std::vector<PlayStep> steps;
@@ -55,7 +55,8 @@ void startSettling() {
 // Settled: nothing queued, no automatic advance, no press latched, and the
 // menu state unchanged for a few passes.
 bool settled() {
-  const bool idle = !eventsPending() && NoWait == 0 && keypush == 0 && menumode == player.lastMenumode;
+  const bool idle = !eventsPending() && NoWait == 0 && keypush == 0 &&
+                    menumode == player.lastMenumode;
   player.lastMenumode = menumode;
   player.idlePasses = idle ? player.idlePasses + 1 : 0;
   if (player.idlePasses >= kSettledPasses) return true;
