@@ -2,6 +2,8 @@
 // top-left part.
 #include <SDL/SDL.h>
 
+#include <cstdlib>
+
 #include "display/display.h"
 #include "main/sdl_state.h"
 #include "scenario/engine_state.h"
@@ -25,6 +27,7 @@ class Presenter : public PlayerDirTest {
 }  // namespace
 
 TEST_F(Presenter, WindowShowsTheTopLeftOfTheFrame) {
+  setenv("SDL_VIDEODRIVER", "dummy", 0);  // headless unless told otherwise
   ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
   screen = SDL_SetVideoMode(576, 384, 32, SDL_HWSURFACE);
   ASSERT_NE(screen, nullptr) << SDL_GetError();
