@@ -6,10 +6,13 @@
 #include "scenario/engine_state.h"
 
 int32_t layerLeftEdge(int32_t layer, int32_t designW, int32_t width) {
+  // 64-bit steps: a design width near the int32 limits must not overflow.
+  // Every result is within int32 again after the final halving.
+  const int64_t W = designW, pw = width;
   switch (layer) {
-    case 1: return (designW - width) / 2;
-    case 2: return (designW / 2 - width) / 2;
-    case 3: return (designW / 2 + designW - width) / 2;
+    case 1: return int32_t((W - pw) / 2);
+    case 2: return int32_t((W / 2 - pw) / 2);
+    case 3: return int32_t((W / 2 + W - pw) / 2);
     default: return 0;
   }
 }
@@ -22,6 +25,15 @@ struct Rgb {
 
 inline Rgb readPixel(const uint8_t* p, PixelOrder order) {
   return order == PixelOrder::RGB ? Rgb{p[0], p[1], p[2]} : Rgb{p[2], p[1], p[0]};
+}
+
+// BMP backgrounds take this path: kept simple so that it vectorises.
+void swapBgrRow(uint8_t* __restrict out, const uint8_t* __restrict in, int64_t pixels) {
+  for (int64_t i = 0; i < pixels * 3; i += 3) {
+    out[i] = in[i + 2];
+    out[i + 1] = in[i + 1];
+    out[i + 2] = in[i];
+  }
 }
 
 // Row r counted from the top, whatever the storage order.
@@ -74,6 +86,10 @@ void blitPicture(uint8_t* dst, const BlitSource& src, int32_t x0, int32_t rowLim
     if (mode == BlitMode::Opaque) {
       if (bpp == 3 && src.order == PixelOrder::RGB) {
         std::memcpy(o, in, size_t(cEnd - cBegin) * 3);
+        continue;
+      }
+      if (bpp == 3) {
+        swapBgrRow(o, in, cEnd - cBegin);
         continue;
       }
       for (int64_t c = cBegin; c < cEnd; c++, in += bpp, o += 3) {

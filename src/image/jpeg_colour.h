@@ -1,0 +1,42 @@
+// YCbCr to RGB in the decoder's integer arithmetic: each chroma term is
+// divided by 100 (truncating toward zero) on its own before the sum is
+// clamped. Sums wrap as 32-bit values, so out-of-range samples are defined.
+#pragma once
+
+#include <cstdint>
+
+inline int32_t jpegRedFromCr(int32_t cr) {
+  return static_cast<int32_t>(140u * static_cast<uint32_t>(cr) - 17920u) / 100;
+}
+inline int32_t jpegGreenFromCb(int32_t cb) {
+  return static_cast<int32_t>(34u * static_cast<uint32_t>(cb) - 4352u) / 100;
+}
+inline int32_t jpegGreenFromCr(int32_t cr) {
+  return static_cast<int32_t>(71u * static_cast<uint32_t>(cr) - 9088u) / 100;
+}
+inline int32_t jpegBlueFromCb(int32_t cb) {
+  return static_cast<int32_t>(177u * static_cast<uint32_t>(cb) - 22656u) / 100;
+}
+
+inline uint8_t jpegClampByte(uint32_t wrapped) {
+  int32_t v = static_cast<int32_t>(wrapped);
+  return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
+}
+
+inline void jpegYccToRgb(int32_t y, int32_t cb, int32_t cr, uint8_t* rgb) {
+  const uint32_t luma = static_cast<uint32_t>(y);
+  rgb[0] = jpegClampByte(luma + static_cast<uint32_t>(jpegRedFromCr(cr)));
+  rgb[1] = jpegClampByte(luma - static_cast<uint32_t>(jpegGreenFromCb(cb)) -
+                         static_cast<uint32_t>(jpegGreenFromCr(cr)));
+  rgb[2] = jpegClampByte(luma + static_cast<uint32_t>(jpegBlueFromCb(cb)));
+}
+
+// The same conversion split in two, so that the chroma terms are computed
+// once per chroma sample rather than once per pixel: what each Cb sample
+// takes from green and adds to blue, what each Cr sample adds to red and
+// takes from green ...
+void jpegCbTerms(const int32_t* cb, int count, int32_t* green, int32_t* blue);
+void jpegCrTerms(const int32_t* cr, int count, int32_t* red, int32_t* green);
+// ... and the packed RGB of `count` pixels from luma and those terms.
+void jpegTermsToRgb(const int32_t* y, const int32_t* red, const int32_t* greenCb,
+                    const int32_t* greenCr, const int32_t* blue, int count, uint8_t* rgb);

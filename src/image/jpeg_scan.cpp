@@ -1,0 +1,224 @@
+#include <algorithm>
+
+#include "image/jpeg_bits.h"
+#include "image/jpeg_colour.h"
+#include "image/jpeg_idct.h"
+#include "image/jpeg_setup.h"
+#include "image/jpeg_tables.h"
+
+namespace {
+
+constexpr int kMcuSamples = 256;  // each MCU buffer: at most 4 blocks
+
+struct Component {
+  const JpegHuffTable* dc;
+  const JpegHuffTable* ac;
+  const int32_t* quant;
+  int mcuBlocksAcross, mcuBlocksDown;
+  int repeatX, repeatY;  // how often each sample repeats across and down
+};
+
+// The signed value of `size` magnitude bits; without a branch, as the sign
+// of real data is a coin toss.
+inline int32_t extend(uint32_t bits, int size) {
+  const uint32_t negative = ((bits >> (size - 1)) & 1u) - 1u;  // all ones when the top bit is 0
+  return static_cast<int32_t>(bits + (negative & (1u - (1u << size))));
+}
+
+// Decodes one Huffman symbol; a miss is an error of the data, or the end of the file.
+inline JpegError decodeSymbol(JpegBitReader& in, const JpegHuffTable& table, int* symbol) {
+  if (in.count < 32) in.fill();
+  int length;
+  *symbol = jpegHuffLookup(table, in.peek16(), &length);
+  if (*symbol < 0)
+    return in.count - in.padding < 16 ? JpegError::Truncated : JpegError::BadHuffmanCode;
+  in.skip(length);
+  return JpegError::None;
+}
+
+// Decodes and dequantises one block into coef (natural order, all zero on
+// entry) and lists the positions written in `positions`.
+JpegError decodeBlock(JpegBitReader& in, const Component& comp, int32_t& predictor, int32_t* coef,
+                      uint8_t* positions, int* count) {
+  int n = 0;
+  int symbol;
+  JpegError e = decodeSymbol(in, *comp.dc, &symbol);
+  if (e != JpegError::None) return e;
+  if (symbol > 16) return JpegError::BadDcSize;
+  const int32_t diff = symbol == 0 ? 0 : extend(in.take(symbol), symbol);
+  predictor = static_cast<int32_t>(static_cast<uint32_t>(predictor) + static_cast<uint32_t>(diff));
+  coef[0] = static_cast<int32_t>(static_cast<uint32_t>(predictor) *
+                                 static_cast<uint32_t>(comp.quant[0]));
+  positions[n++] = 0;
+
+  const JpegHuffTable& ac = *comp.ac;
+  for (int k = 1; k <= 63;) {
+    // Short code and magnitude bits together: one lookup.
+    if (in.count < 32) in.fill();
+    const int32_t quick = ac.fastAc[in.bits >> (64 - kHuffFastBits)];
+    if (quick != 0) {
+      in.skip(quick & 31);
+      const int run = (quick >> 8) & 15;
+      if (k + run > 63) {
+        e = JpegError::TooManyCoefficients;
+        break;
+      }
+      k += run;
+      const int pos = gJpegZigZag[k++];
+      coef[pos] = static_cast<int32_t>(static_cast<uint32_t>(quick >> 16) *
+                                       static_cast<uint32_t>(comp.quant[pos]));
+      positions[n++] = static_cast<uint8_t>(pos);
+      continue;
+    }
+    e = decodeSymbol(in, ac, &symbol);
+    if (e != JpegError::None) break;
+    const int run = symbol >> 4, size = symbol & 15;
+    if (size == 0) {
+      if (run == 0) break;  // end of block
+      if (run != 15) {
+        e = JpegError::BadAcSymbol;
+        break;
+      }
+      if (k + 15 > 63) {
+        e = JpegError::TooManyCoefficients;
+        break;
+      }
+      k += 16;  // fifteen zeros and a zero coefficient
+      continue;
+    }
+    const int32_t value = extend(in.take(size), size);
+    if (k + run > 63) {
+      e = JpegError::TooManyCoefficients;
+      break;
+    }
+    k += run;
+    const int pos = gJpegZigZag[k++];
+    coef[pos] = static_cast<int32_t>(static_cast<uint32_t>(value) *
+                                     static_cast<uint32_t>(comp.quant[pos]));
+    positions[n++] = static_cast<uint8_t>(pos);
+  }
+  *count = n;
+  // Bits past the end of the file come first, whatever they seemed to decode to.
+  if (in.exhausted) return JpegError::Truncated;
+  return e;
+}
+
+// Copies an 8x8 sample block into an MCU buffer, each sample repeated
+// repeatX times across and repeatY times down.
+void replicate(const int32_t* samples, const Component& comp, int stride, int32_t* dst) {
+  const int rx = comp.repeatX, ry = comp.repeatY;
+  if (rx == 1 && ry == 1) {
+    for (int i = 0; i < 8; i++)
+      for (int j = 0; j < 8; j++) dst[i * stride + j] = samples[i * 8 + j];
+    return;
+  }
+  if (rx == 2 && ry == 2) {
+    for (int i = 0; i < 8; i++) {
+      int32_t* top = dst + 2 * i * stride;
+      int32_t* bottom = top + stride;
+      for (int j = 0; j < 8; j++) {
+        const int32_t v = samples[i * 8 + j];
+        top[2 * j] = top[2 * j + 1] = bottom[2 * j] = bottom[2 * j + 1] = v;
+      }
+    }
+    return;
+  }
+  for (int i = 0; i < 8 * ry; i++) {
+    const int32_t* src = samples + (i / ry) * 8;
+    int32_t* row = dst + i * stride;
+    for (int j = 0; j < 8 * rx; j++) row[j] = src[j / rx];
+  }
+}
+
+}  // namespace
+
+JpegError jpegDecodeScan(const uint8_t* data, size_t size, const JpegSetup& s, uint8_t* out,
+                         size_t capacity) {
+  const int32_t width = s.width, height = s.height;
+  const size_t rowBytes = size_t(width) * 3;
+  if (rowBytes * size_t(height) > capacity) return JpegError::TooLarge;
+  const int mcuW = s.hmax * 8, mcuH = s.vmax * 8;
+  const int blocksAcross = (width + 7) / 8, blocksDown = (height + 7) / 8;
+  const int mcusAcross = (blocksAcross + s.hmax - 1) / s.hmax;
+  const int mcusDown = (blocksDown + s.vmax - 1) / s.vmax;
+
+  Component comps[3];
+  for (int c = 0; c < s.components; c++) {
+    comps[c] = Component{&s.huff[s.Td[c]], &s.huff[s.Td[c] + 2], s.quant[s.Tq[c]], s.H[c], s.V[c],
+                         s.hmax / s.H[c], s.vmax / s.V[c]};
+  }
+
+  // MCU buffers: luma, and the colour terms of the chroma repeated to every
+  // pixel (the conversion is per position, so repeating the terms equals
+  // repeating the samples). Missing chroma stays at 128.
+  enum { kRed, kGreenCr, kGreenCb, kBlue };
+  static int32_t luma[kMcuSamples];
+  static int32_t terms[4][kMcuSamples];
+  const int32_t grey = 128;
+  int32_t greyTerms[4];
+  jpegCrTerms(&grey, 1, &greyTerms[kRed], &greyTerms[kGreenCr]);
+  jpegCbTerms(&grey, 1, &greyTerms[kGreenCb], &greyTerms[kBlue]);
+  for (int t = 0; t < 4; t++) std::fill(terms[t], terms[t] + kMcuSamples, greyTerms[t]);
+  alignas(32) int32_t termA[64], termB[64];
+
+  alignas(32) int32_t coef[64] = {};
+  alignas(32) int32_t samples[64];
+  uint8_t positions[64];
+  int32_t predictor[3] = {};
+  int32_t mcuCount = 0;
+  JpegBitReader in(data, size, s.dataStart);
+
+  for (int my = 0; my < mcusDown; my++) {
+    for (int mx = 0; mx < mcusAcross; mx++) {
+      for (int c = 0; c < s.components; c++) {
+        const Component& comp = comps[c];
+        for (int v = 0; v < comp.mcuBlocksDown; v++) {
+          for (int h = 0; h < comp.mcuBlocksAcross; h++) {
+            int count = 0;
+            JpegError e = decodeBlock(in, comp, predictor[c], coef, positions, &count);
+            if (e != JpegError::None) return e;
+            jpegIdct(coef, positions, count, samples);
+            for (int n = 0; n < count; n++) coef[positions[n]] = 0;
+            const int at = v * 8 * comp.repeatY * mcuW + h * 8 * comp.repeatX;
+            if (c == 0) {
+              replicate(samples, comp, mcuW, &luma[at]);
+            } else {
+              const bool cb = c == 1;
+              if (cb) jpegCbTerms(samples, 64, termA, termB);
+              else jpegCrTerms(samples, 64, termA, termB);
+              replicate(termA, comp, mcuW, &terms[cb ? kGreenCb : kRed][at]);
+              replicate(termB, comp, mcuW, &terms[cb ? kBlue : kGreenCr][at]);
+            }
+          }
+        }
+      }
+
+      // Store the part of the MCU inside the picture, bottom row first in `out`.
+      const int x0 = mx * mcuW, y0 = my * mcuH;
+      const int cols = std::min(mcuW, width - x0);
+      const int rows = std::min(mcuH, height - y0);
+      for (int i = 0; i < rows; i++) {
+        uint8_t* dst = out + rowBytes * size_t(height - 1 - (y0 + i)) + size_t(x0) * 3;
+        const int at = i * mcuW;
+        jpegTermsToRgb(&luma[at], &terms[kRed][at], &terms[kGreenCb][at], &terms[kGreenCr][at],
+                       &terms[kBlue][at], cols, dst);
+      }
+
+      if (s.restart && ++mcuCount == s.restartInterval) {
+        mcuCount = 0;
+        const size_t p = in.alignedPosition();
+        if (p + 1 >= size) return JpegError::BadRestart;
+        if (data[p] == 0xFF && data[p + 1] >= 0xD0 && data[p + 1] <= 0xD7) {
+          // Any RST marker will do; its number need not be the one due.
+          predictor[0] = predictor[1] = predictor[2] = 0;
+          in.restartAt(p + 2);
+        } else if (data[p + 1] == 0xD9) {
+          in.restartAt(p);  // end of image: nothing is reset
+        } else {
+          return JpegError::BadRestart;
+        }
+      }
+    }
+  }
+  return JpegError::None;
+}

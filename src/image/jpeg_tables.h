@@ -1,0 +1,21 @@
+// Constant tables of the JPEG decoder.
+#pragma once
+
+#include <cstdint>
+
+// Natural (row-major) position of the k-th coefficient in zig-zag order.
+extern const int32_t gJpegZigZag[64];
+
+// IDCT basis, flat index 512*y + 64*v + 8*x + u:
+// 2048 * cos((2x+1)u*pi/16) * cos((2y+1)v*pi/16), truncated toward zero.
+extern int32_t gJpegCosTable[4096];
+
+// Fills gJpegCosTable and the decoder's derived tables; cheap after the first call.
+void jpegBuildTables();
+
+// The same basis regrouped per coefficient: entry [8v + u][8y + x], so the
+// 64 samples one coefficient contributes to lie next to each other.
+extern int32_t gJpegBasis[64][64];
+
+// Builds gBitC (bit i of byte v, most significant first) unless gJpegWTable says it is built.
+void jpegBuildBitTable();
