@@ -1,0 +1,23 @@
+// The two sound channels: WAV files converted to the device format and mixed
+// by the audio callback on SDL's audio thread. The main thread changes a
+// channel's fields only while holding the audio lock.
+#pragma once
+
+#include <SDL/SDL.h>
+
+#include <cstdint>
+
+// The format the device was opened with; freq 0 until the first open attempt.
+extern SDL_AudioSpec spec;
+
+// Mixes both channels into the device buffer (SDL's audio callback).
+void Callback(void* userdata, Uint8* stream, int len);
+
+// The statements of channel 1 or 2.
+int32_t soundLoadWav(int channel, const char* name);  // 0, or -1 on a device or load error
+void soundPlay(int channel, bool loop);
+void soundStop(int channel);
+
+// Closes the device and empties both channels, so that the next load opens
+// the device afresh. For tests and tools; the player never needs it.
+void soundReset();
