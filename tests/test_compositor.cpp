@@ -251,3 +251,23 @@ TEST_F(Compositor, ChoiceBarsAt40PixelFontCoverFractionalRows) {
   EXPECT_EQ(at(gUra, 668, 180), kBlack);
   EXPECT_EQ(at(gUra, 660, 600 - 200), kBlack) << "no message window on the choice screen";
 }
+
+TEST_F(Compositor, CachedPicturesAreDrawnWhateverTheSlotsType) {
+  window(1920, 1080, 96);
+  const uint8_t red[2 * 2 * 3] = {255, 0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0};
+  const uint8_t green[2 * 2 * 4] = {0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255};
+  cacheStorePicture(12, red, 2, 2, 3);
+  cacheStorePicture(13, green, 2, 2, 4);
+  HaikeiCG = 12;
+  HaikeiCGtype = 2;  // a JPEG slot, yet the cached picture is used
+  CharaCG[0] = 13;
+  CharaCGtype[0] = 0;
+  std::memset(gHaikeiBits, 0x40, kFrameBytes);
+  rGame(1);
+  EXPECT_EQ(at(gUra, 0, 0), (Rgb{255, 0, 0}));
+  EXPECT_EQ(at(gUra, 1, 1), (Rgb{255, 0, 0}));
+  EXPECT_EQ(at(gUra, 2, 0), (Rgb{0x40, 0x40, 0x40})) << "a picture background is not filled";
+  EXPECT_EQ(at(gUra, 959, 0), (Rgb{0, 255, 0})) << "centre character";
+  EXPECT_EQ(at(gUra, 960, 1), (Rgb{0, 255, 0}));
+  EXPECT_EQ(at(gUra, 961, 0), (Rgb{0x40, 0x40, 0x40}));
+}

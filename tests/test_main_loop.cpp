@@ -2,6 +2,8 @@
 // the joystick rows and the quit requests it must not lose.
 #include <SDL/SDL.h>
 
+#include <cstdlib>
+
 #include <chrono>
 #include <cstring>
 #include <functional>
@@ -46,6 +48,7 @@ class MainLoop : public PlayerDirTest {
  protected:
   void SetUp() override {
     PlayerDirTest::SetUp();
+    setenv("SDL_VIDEODRIVER", "dummy", 0);  // headless unless told otherwise
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
     std::memset(&event, 0, sizeof event);
     gPasses = 0;

@@ -1,6 +1,7 @@
 // tavino-tool play: scripted keys through the real main loop, the recorded
 // frames and the state dump.
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <sstream>
@@ -146,4 +147,19 @@ TEST_F(PlayTool, MissingScenarioPlaysEmpty) {
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.output.find("sinario.txt"), std::string::npos);
   EXPECT_EQ(state()["KeyWait"], "1");
+}
+
+TEST_F(PlayTool, BundledDemoPlaysToItsEnd) {
+  const std::string copy = std::string("cp '") + TAVINO_SOURCE_DIR + "/demo/'* '" + dir_ + "'";
+  ASSERT_EQ(std::system(copy.c_str()), 0);
+  // The same keys as ./run without a display: through the choice, right way.
+  const CommandResult r =
+      play("enter,enter,enter,enter,enter,enter,down,down,enter,enter,enter,enter,enter");
+  ASSERT_EQ(r.status, 0) << r.output;
+  auto s = state();
+  EXPECT_EQ(s["SceneNum"], "5");
+  EXPECT_EQ(s["gFlag8"], "0:2") << "the right-hand choice";
+  EXPECT_EQ(s["CgBrighttype"], "0") << "faded out";
+  EXPECT_EQ(s["MsgColor"], "16777215") << "the last message is shown";
+  EXPECT_EQ(s["siori"], "44656d6f");
 }

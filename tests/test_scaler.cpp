@@ -116,7 +116,9 @@ TEST_F(Scaler, MatchesTheReferenceFilterAndRepeatsEdges) {
 TEST_F(Scaler, UniformPictureStaysUniformUpToTheEdges) {
   std::memset(gHaikeiBits, 0, kFrameBytes);  // black around the picture
   for (int y = 0; y < 600; y++) {
-    for (int x = 0; x < 800; x++) std::memcpy(gHaikeiBits + y * kFrameStride + x * 3, "\x30\x60\x90", 3);
+    for (int x = 0; x < 800; x++) {
+      std::memcpy(gHaikeiBits + y * kFrameStride + x * 3, "\x30\x60\x90", 3);
+    }
   }
   rOPGresize(gUraCash, 960, 720, gHaikeiBits, 800, 600);
   for (int y = 0; y < 720; y += 7) {

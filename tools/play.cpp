@@ -23,15 +23,15 @@
 
 namespace {
 
-constexpr int kSettledPasses = 2;      // idle passes in a row that count as settled
-constexpr int kMaxWaitPasses = 20000;  // give up waiting for a busy player after this
+constexpr int kSettledPasses = 2;         // idle passes in a row that count as settled
+constexpr uint32_t kMaxSettleMs = 10000;  // give up waiting for a busy player after this
 
 struct Player {
   std::vector<PlayStep> steps;
   size_t next = 0;
   enum Phase { kSettle, kRelease, kSleep, kDone } phase = kSettle;
   int idlePasses = 0;
-  int waitedPasses = 0;
+  uint32_t settleStart = 0;  // SDL_GetTicks when the wait for idleness began
   int32_t lastMenumode = 0;
   uint32_t sleepUntil = 0;
   const PlayStep* pressed = nullptr;
@@ -47,14 +47,20 @@ bool eventsPending() {
   return SDL_PeepEvents(&peek, 1, SDL_PEEKEVENT, SDL_ALLEVENTS) > 0;
 }
 
+void startSettling() {
+  player.idlePasses = 0;
+  player.settleStart = SDL_GetTicks();
+}
+
 // Settled: nothing queued, no automatic advance, no press latched, and the
 // menu state unchanged for a few passes.
 bool settled() {
-  const bool idle = !eventsPending() && NoWait == 0 && keypush == 0 && menumode == player.lastMenumode;
+  const bool idle = !eventsPending() && NoWait == 0 && keypush == 0 &&
+                    menumode == player.lastMenumode;
   player.lastMenumode = menumode;
   player.idlePasses = idle ? player.idlePasses + 1 : 0;
   if (player.idlePasses >= kSettledPasses) return true;
-  if (++player.waitedPasses >= kMaxWaitPasses) {
+  if (SDL_GetTicks() - player.settleStart > kMaxSettleMs) {
     std::fprintf(stderr, "tavino-tool play: the player did not settle; going on\n");
     return true;
   }
@@ -107,18 +113,18 @@ void onPass() {
     case Player::kRelease:
       pushPress(*player.pressed, false);
       player.phase = Player::kSettle;
-      player.idlePasses = player.waitedPasses = 0;
+      startSettling();
       return;
     case Player::kSleep:
       if (static_cast<int32_t>(SDL_GetTicks() - player.sleepUntil) < 0) return;
       player.phase = Player::kSettle;
-      player.idlePasses = player.waitedPasses = 0;
+      startSettling();
       return;
     case Player::kDone: return;
     case Player::kSettle: break;
   }
   if (!settled()) return;
-  player.idlePasses = player.waitedPasses = 0;
+  startSettling();
 
   if (player.next == player.steps.size()) {
     pushQuit();

@@ -10,29 +10,37 @@
 
 namespace {
 
-constexpr uint32_t kBackground = 0, kCentre = 1, kLeft = 2, kRight = 3, kOverlay = 6;
-
 enum PictureType { kRunLength = 0, kBmp = 1, kJpeg = 2, kPng = 3 };
+
+// A layer's code for the loaders and which picture types it can load; every
+// layer loads BMP and PNG.
+struct Layer {
+  uint32_t code;
+  bool runLength, jpeg;
+};
+constexpr Layer kBackground{0, true, true};
+constexpr Layer kOverlay{6, false, false};
+constexpr Layer kCharacters[3] = {{1, true, false}, {2, true, false}, {3, true, false}};
 
 // Draws one slot: from the cache when the number is cached (whatever the
 // slot's type), otherwise through the loader its type selects, if the layer
 // has one for that type.
-void paintSlot(int32_t number, int32_t type, uint32_t layer, bool hasRunLength, bool hasJpeg) {
+void paintSlot(int32_t number, int32_t type, const Layer& layer) {
   if (number == 0) return;
   const int32_t entry = cash_get2(number);
   if (entry >= 0) {
-    rOPGpng2(gHaikeiBits, entry, static_cast<int32_t>(layer));
+    rOPGpng2(gHaikeiBits, entry, static_cast<int32_t>(layer.code));
     return;
   }
   switch (type) {
     case kRunLength:
-      if (hasRunLength) rOPGkn1(gHaikeiBits, static_cast<uint16_t>(number), layer);
+      if (layer.runLength) rOPGkn1(gHaikeiBits, static_cast<uint16_t>(number), layer.code);
       break;
-    case kBmp: rOPGbmp(gHaikeiBits, number, layer); break;
+    case kBmp: rOPGbmp(gHaikeiBits, number, layer.code); break;
     case kJpeg:
-      if (hasJpeg) rOPGjpg(gHaikeiBits, number, layer);
+      if (layer.jpeg) rOPGjpg(gHaikeiBits, number, layer.code);
       break;
-    case kPng: rOPGpng(gHaikeiBits, number, layer); break;
+    case kPng: rOPGpng(gHaikeiBits, number, layer.code); break;
     default: break;
   }
 }
@@ -51,12 +59,11 @@ void paintLayers() {
   if (HaikeiCG == 0) {
     fillBackground(static_cast<uint32_t>(HaikeiCGtype));
   } else {
-    paintSlot(HaikeiCG, HaikeiCGtype, kBackground, true, true);
+    paintSlot(HaikeiCG, HaikeiCGtype, kBackground);
   }
-  paintSlot(KoukeiCG, KoukeiCGtype, kOverlay, false, false);
-  const uint32_t characterLayers[3] = {kCentre, kLeft, kRight};
-  for (int i = 0; i < 3; i++) paintSlot(CharaCG[i], CharaCGtype[i], characterLayers[i], true, false);
-  paintSlot(ZenkeiCG, ZenkeiCGtype, kOverlay, false, false);
+  paintSlot(KoukeiCG, KoukeiCGtype, kOverlay);
+  for (int i = 0; i < 3; i++) paintSlot(CharaCG[i], CharaCGtype[i], kCharacters[i]);
+  paintSlot(ZenkeiCG, ZenkeiCGtype, kOverlay);
 }
 
 // Every byte becomes byte * percent / 100, truncated; anything outside a

@@ -15,25 +15,20 @@ void convertFrame() {
   }
 }
 
-// The wrapper surface is made once and reused: its pixels are `pix` itself.
-SDL_Surface* wrapper() {
-  static SDL_Surface* surface;
-  if (!surface) {
-    surface = SDL_CreateRGBSurfaceFrom(pix, kFrameW, kFrameH, 32, kFrameW * 4, 0x00FF0000,
-                                       0x0000FF00, 0x000000FF, 0);
-  }
-  return surface;
-}
-
 }  // namespace
 
 void SDLview() {
   convertFrame();
   if (screen) {
     // SDL clips the blit to the screen: only the top-left w x h part shows.
-    if (SDL_Surface* frame = wrapper()) {
+    // A wrapper made per frame costs one small allocation and never outlives
+    // the screen it was blitted to; its pixels are `pix` itself.
+    SDL_Surface* frame = SDL_CreateRGBSurfaceFrom(pix, kFrameW, kFrameH, 32, kFrameW * 4,
+                                                  0x00FF0000, 0x0000FF00, 0x000000FF, 0);
+    if (frame) {
       SDL_UpperBlit(frame, nullptr, screen, nullptr);
       SDL_UpdateRect(screen, 0, 0, 0, 0);
+      SDL_FreeSurface(frame);
     }
   }
   if (gFrameHook) gFrameHook();

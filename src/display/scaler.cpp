@@ -46,7 +46,7 @@ void rOPGresize(uint8_t* dst, int dw, int dh, const uint8_t* src, int sw, int sh
   // column table is shared by every row. Neighbours past the last source
   // column or row repeat the edge pixel.
   struct Column {
-    int offset, nextOffset;
+    int offset, nextOffset;  // byte offsets of the left and right source pixels
     double t;
   };
   std::vector<Column> columns(static_cast<size_t>(dw));
@@ -59,6 +59,10 @@ void rOPGresize(uint8_t* dst, int dw, int dh, const uint8_t* src, int sw, int sh
     fx += sx;
   }
 
+  // The vertical step of a source pixel depends only on its column and the
+  // destination row, so each row interpolates every source byte once and the
+  // horizontal step reads those results.
+  std::vector<int> vertical(static_cast<size_t>(sw) * 3);
   double fy = 0;
   for (int y = 0; y < dh; y++, fy += sy) {
     int iy = static_cast<int>(fy);
@@ -67,14 +71,19 @@ void rOPGresize(uint8_t* dst, int dw, int dh, const uint8_t* src, int sw, int sh
     const int below = iy + 1 < sh ? iy + 1 : iy;
     const uint8_t* row0 = src + static_cast<size_t>(iy) * kFrameStride;
     const uint8_t* row1 = src + static_cast<size_t>(below) * kFrameStride;
+    if (ty == 0) {
+      for (int i = 0; i < sw * 3; i++) vertical[static_cast<size_t>(i)] = row0[i];
+    } else {
+      for (int i = 0; i < sw * 3; i++) {
+        vertical[static_cast<size_t>(i)] = static_cast<int>(row0[i] + (row1[i] - row0[i]) * ty);
+      }
+    }
     uint8_t* out = dst + static_cast<size_t>(y) * kFrameStride;
     for (int x = 0; x < dw; x++) {
       const Column& c = columns[static_cast<size_t>(x)];
       for (int ch = 0; ch < 3; ch++) {
-        const int e00 = row0[c.offset + ch], e01 = row1[c.offset + ch];
-        const int e10 = row0[c.nextOffset + ch], e11 = row1[c.nextOffset + ch];
-        const int left = static_cast<int>(e00 + (e01 - e00) * ty);
-        const int right = static_cast<int>(e10 + (e11 - e10) * ty);
+        const int left = vertical[static_cast<size_t>(c.offset + ch)];
+        const int right = vertical[static_cast<size_t>(c.nextOffset + ch)];
         out[x * 3 + ch] = static_cast<uint8_t>(left + static_cast<int>((right - left) * c.t));
       }
     }

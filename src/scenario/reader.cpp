@@ -9,6 +9,8 @@
 #include "scenario/reader.h"
 #include "scenario/scenario.h"
 
+int32_t gJumpDepthLimit = kMaxJumpDepth;
+
 namespace {
 
 constexpr int kLineKeep = 103;  // bytes of a line that are kept; the rest is dropped
@@ -54,10 +56,10 @@ void openScenario() {
 
 void rCPGgetsina(int32_t scene) {
   if (SinaFile[0] == 0) return;
-  if (gJumpDepth >= kMaxJumpDepth) {
+  if (gJumpDepth >= gJumpDepthLimit) {
     // A chain of jumps that never stops (GOTO loops) would otherwise nest
     // until the stack overflows.
-    std::printf("scenario jumps nested %d deep: step ended\n", kMaxJumpDepth);
+    std::printf("scenario jumps nested %d deep: step ended\n", gJumpDepthLimit);
     return;
   }
   ++gJumpDepth;
