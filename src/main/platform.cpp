@@ -11,7 +11,9 @@ bool gJoySimulated;
 uint8_t gJoySimButtons[32];
 void (*gPassHook)();
 
-uint32_t platformTicks() { return SDL_GetTicks(); }
+uint32_t (*gTicksSource)();
+
+uint32_t platformTicks() { return gTicksSource ? gTicksSource() : SDL_GetTicks(); }
 
 void platformDelay(uint32_t ms) { SDL_Delay(ms); }
 

@@ -19,5 +19,7 @@ extern bool gQuitRequested;        // a quit request seen outside the main loop'
 // Set by the play tool: simulated joystick buttons replace the real device.
 extern bool gJoySimulated;
 extern uint8_t gJoySimButtons[32];
+// Set by tests: replaces the SDL clock behind platformTicks.
+extern uint32_t (*gTicksSource)();
 // Set by the play tool: called at the start of every main-loop pass.
 extern void (*gPassHook)();

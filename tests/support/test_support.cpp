@@ -10,6 +10,20 @@
 
 #include "scenario/engine_state.h"
 
+namespace {
+
+// Every test process runs headless, with its scratch folders in the build
+// tree, unless the caller's environment says otherwise.
+struct HeadlessDefaults {
+  HeadlessDefaults() {
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    setenv("TAVINO_TEST_TMP", TAVINO_BUILD_DIR "/test-tmp", 0);
+  }
+} headlessDefaults;
+
+}  // namespace
+
 void PlayerDirTest::SetUp() {
   char cwd[4096];
   ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);

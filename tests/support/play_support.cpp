@@ -1,0 +1,40 @@
+#include "support/play_support.h"
+
+#include <cstdio>
+#include <sstream>
+
+PpmImage PlayRun::frame(int n) const {
+  char name[32];
+  std::snprintf(name, sizeof name, "/frame-%04d.ppm", n);
+  PpmImage image;
+  if (!readPpm(frameDir + name, image)) image = PpmImage{};
+  return image;
+}
+
+PlayRun playScenario(const std::string& dir, const std::string& keys, const std::string& options,
+                     const std::string& environment) {
+  PlayRun run;
+  run.frameDir = dir + "/frames";
+  const std::string statePath = dir + "/state.txt";
+  (void)runCommand("rm -rf '" + run.frameDir + "' '" + statePath + "'");
+
+  const CommandResult r = runCommand(environment + TAVINO_TOOL + " play --dir '" + dir +
+                                     "' --keys '" + keys + "' --state '" + statePath +
+                                     "' --frames '" + run.frameDir + "' " + options + " 2>&1");
+  run.status = r.status;
+  run.output = r.output;
+
+  std::istringstream in(readFile(statePath));
+  std::string line;
+  while (std::getline(in, line)) {
+    const size_t eq = line.find('=');
+    if (eq != std::string::npos) run.state[line.substr(0, eq)] = line.substr(eq + 1);
+  }
+  char name[32];
+  for (;;) {
+    std::snprintf(name, sizeof name, "/frame-%04d.ppm", run.frames + 1);
+    if (!fileExists(run.frameDir + name)) break;
+    run.frames++;
+  }
+  return run;
+}

@@ -1,0 +1,25 @@
+// Runs a scenario directory through `tavino-tool play` and reads back what
+// the run left: the state dump and the recorded frames.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "support/test_support.h"
+
+struct PlayRun {
+  int status = -1;                            // the tool's exit status
+  std::string output;                         // its standard output and error
+  std::map<std::string, std::string> state;   // the --state dump, name -> value
+  std::string frameDir;                       // where --frames wrote its PPMs
+  int frames = 0;                             // how many frames were presented
+
+  // Frame n (1 = first presented); an empty image when there is none.
+  PpmImage frame(int n) const;
+};
+
+// Plays `dir` with the given comma-separated key list. `options` are more
+// play arguments (for example "--mode 130"); `environment` is put before the
+// command (for example "SDL_AUDIODRIVER=disk ").
+PlayRun playScenario(const std::string& dir, const std::string& keys,
+                     const std::string& options = "", const std::string& environment = "");
