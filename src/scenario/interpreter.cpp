@@ -6,6 +6,7 @@
 
 #include "scenario/engine_state.h"
 #include "scenario/scenario.h"
+#include "scenario/scenario_lines.h"
 #include "scenario/statements.h"
 
 namespace {
@@ -80,29 +81,22 @@ const KeywordRow kKeywords[] = {
     {"SAVEFILE", stmtNoEffect},
 };
 
-constexpr int kAreaBytes = 103;
+const KeywordRow* findRow(const char* keyword) {
+  for (const KeywordRow& row : kKeywords) {
+    if (std::strncmp(keyword, row.keyword, std::strlen(row.keyword)) == 0) return &row;
+  }
+  return nullptr;
+}
 
 }  // namespace
 
+const char* matchKeyword(const char* keyword) {
+  const KeywordRow* row = findRow(keyword);
+  return row ? row->keyword : nullptr;
+}
+
 int32_t rSPGkaiseki() {
-  char keyword[kAreaBytes] = {};
-  char argument[kAreaBytes] = {};
-
-  // SinaMsg holds at most 103 bytes and a NUL; the areas keep one NUL each.
-  const char* colon = static_cast<const char*>(std::memchr(SinaMsg, ':', std::strlen(SinaMsg)));
-  if (colon) {
-    size_t keyLen = static_cast<size_t>(colon - SinaMsg);
-    if (keyLen > kAreaBytes - 1) keyLen = kAreaBytes - 1;
-    std::memcpy(keyword, SinaMsg, keyLen);
-    std::strncpy(argument, colon + 1, kAreaBytes - 1);
-  }
-
-  size_t argLen = std::strlen(argument);
-  if (argLen > 0 && argument[argLen - 1] == '\n') argument[--argLen] = 0;
-  if (argLen > 0 && argument[argLen - 1] == '\r') argument[--argLen] = 0;
-
-  for (const KeywordRow& row : kKeywords) {
-    if (std::strncmp(keyword, row.keyword, std::strlen(row.keyword)) == 0) return row.run(argument);
-  }
-  return 0;
+  const StatementParts parts = splitStatement(SinaMsg);
+  const KeywordRow* row = findRow(parts.keyword);
+  return row ? row->run(parts.argument) : 0;
 }

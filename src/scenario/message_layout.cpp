@@ -15,7 +15,7 @@ bool isClosingMark(const char* line) {
 
 }  // namespace
 
-void layoutMessage(const char* text, char lines[kMessageLines][kLineBytes]) {
+size_t layoutMessage(const char* text, char lines[kMessageLines][kLineBytes]) {
   // Room for the longest text after every possible insertion (one space per
   // two bytes), the padding space and the NUL: no insertion can overflow.
   constexpr size_t kRoom = kMessageTextMax + kMessageTextMax / 2 + 4;
@@ -50,4 +50,5 @@ void layoutMessage(const char* text, char lines[kMessageLines][kLineBytes]) {
     }
     break;
   }
+  return len;
 }

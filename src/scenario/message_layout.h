@@ -16,5 +16,6 @@ constexpr size_t kMessageTextMax = 320;
 // Lead bytes of message text (a narrower range than the glyph drawer knows).
 inline bool isMessageLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xEF); }
 
-// Writes all 27 bytes of each of the four lines.
-void layoutMessage(const char* text, char lines[kMessageLines][kLineBytes]);
+// Writes all 27 bytes of each of the four lines. Returns the length of the
+// aligned text: bytes past 96 are not shown.
+size_t layoutMessage(const char* text, char lines[kMessageLines][kLineBytes]);

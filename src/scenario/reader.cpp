@@ -7,35 +7,15 @@
 
 #include "scenario/engine_state.h"
 #include "scenario/reader.h"
+#include "scenario/scenario_lines.h"
 #include "scenario/scenario.h"
 
 int32_t gJumpDepthLimit = kMaxJumpDepth;
 
 namespace {
 
-constexpr int kLineKeep = 103;  // bytes of a line that are kept; the rest is dropped
-
 int gJumpDepth;              // reader calls currently nested inside jump statements
 std::string gUnopenedFile;   // last name reported as unopenable, so it is reported once
-
-// Reads the next line into `line` (zero-filled, NUL-terminated). Returns true
-// when the line was ended by a line end, false when the file (or the missing
-// file) ended it. CR and LF both end a line; met on an empty line they are
-// skipped, so CR LF pairs and blank lines produce no statement.
-bool readLine(FILE* file, char (&line)[sizeof SinaMsg]) {
-  std::memset(line, 0, sizeof line);
-  if (!file) return false;
-  int n = 0;
-  for (;;) {
-    const int c = std::fgetc(file);
-    if (c == EOF) return false;
-    if (c == '\r' || c == '\n') {
-      if (n > 0) return true;
-      continue;
-    }
-    if (n < kLineKeep) line[n++] = static_cast<char>(c);
-  }
-}
 
 bool isSceneMark(const char* line, int32_t scene) {
   // The number is read from the seventh byte on, whatever the sixth is.
@@ -69,7 +49,7 @@ void rCPGgetsina(int32_t scene) {
   if (scene != 0) {
     if (pSinaFile) std::rewind(pSinaFile);
     for (;;) {
-      const bool more = readLine(pSinaFile, line);
+      const bool more = readScenarioLine(pSinaFile, line, sizeof line);
       if (isSceneMark(line, scene)) {
         std::memcpy(SinaMsg, line, sizeof SinaMsg);
         rSPGkaiseki();
@@ -82,7 +62,7 @@ void rCPGgetsina(int32_t scene) {
   for (;;) {
     // The statement may close or replace pSinaFile (SINARIO.READ), so the
     // file is looked up afresh for every line.
-    const bool lineEnded = readLine(pSinaFile, line);
+    const bool lineEnded = readScenarioLine(pSinaFile, line, sizeof line);
     std::memcpy(SinaMsg, line, sizeof SinaMsg);
     if (rSPGkaiseki() != 0 || !lineEnded) break;
   }
