@@ -2,11 +2,9 @@
 // the joystick rows and the quit requests it must not lose.
 #include <SDL/SDL.h>
 
-#include <cstdlib>
-
 #include <chrono>
 #include <cstring>
-#include <functional>
+#include <vector>
 
 #include "main/main_loop.h"
 #include "main/platform.h"
@@ -20,40 +18,43 @@ using testing::internal::GetCapturedStdout;
 
 namespace {
 
-std::function<void(int)> gScript;  // called with the pass number, from 1
+// An event queued at the start of a pass. Joystick events also set the
+// simulated state of their button and of `alsoHeld`.
+struct Step {
+  int pass;
+  Uint8 type;
+  int code = 0, alsoHeld = -1;
+};
+std::vector<Step> gSteps;
 int gPasses;
 
-void scriptedPass() {
-  ++gPasses;
-  if (gPasses > 200) {  // a loop that does not end on its own fails the test
-    SDL_Event e{};
-    e.type = SDL_QUIT;
-    SDL_PushEvent(&e);
-    return;
-  }
-  gScript(gPasses);
-}
-
-void push(Uint8 type, int code) {
+void push(const Step& s) {
   SDL_Event e;
   std::memset(&e, 0, sizeof e);
-  e.type = type;
-  if (type == SDL_KEYDOWN || type == SDL_KEYUP) e.key.keysym.sym = static_cast<SDLKey>(code);
-  if (type == SDL_JOYBUTTONDOWN || type == SDL_JOYBUTTONUP) e.jbutton.button = Uint8(code);
-  if (type == SDL_MOUSEBUTTONDOWN || type == SDL_MOUSEBUTTONUP) e.button.button = Uint8(code);
+  e.type = s.type;
+  if (s.type == SDL_KEYDOWN || s.type == SDL_KEYUP) e.key.keysym.sym = static_cast<SDLKey>(s.code);
+  if (s.type == SDL_JOYBUTTONDOWN || s.type == SDL_JOYBUTTONUP) {
+    e.jbutton.button = Uint8(s.code);
+    gJoySimButtons[s.code] = s.type == SDL_JOYBUTTONDOWN;
+    if (s.alsoHeld >= 0) gJoySimButtons[s.alsoHeld] = s.type == SDL_JOYBUTTONDOWN;
+  }
   ASSERT_EQ(SDL_PushEvent(&e), 0);
+}
+
+void scriptedPass() {
+  // A loop that does not end on its own fails the test.
+  if (++gPasses > 200) return push({0, SDL_QUIT});
+  for (const Step& s : gSteps) {
+    if (s.pass == gPasses) push(s);
+  }
 }
 
 class MainLoop : public PlayerDirTest {
  protected:
   void SetUp() override {
     PlayerDirTest::SetUp();
-    setenv("SDL_VIDEODRIVER", "dummy", 0);  // headless unless told otherwise
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-    std::memset(&event, 0, sizeof event);
-    gPasses = 0;
     gPassHook = scriptedPass;
-    menumode = 0;
   }
   void TearDown() override {
     gPassHook = nullptr;
@@ -62,119 +63,68 @@ class MainLoop : public PlayerDirTest {
     SDL_Quit();
     PlayerDirTest::TearDown();
   }
-  // Each advance adds 1 to entry 0 of gFlag8.
-  void countingScenario() { startScenario("SCENE:1\nFLAG8.PLUS:1\nKEYWAIT:\nGOTO:1\n"); }
+  void run(const char* scenario, std::vector<Step> steps, int pad = 0) {
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+    }
+    engineStateClear();
+    startScenario(scenario);
+    menumode = 0, padok = pad, gPasses = 0;
+    gJoySimulated = pad != 0;
+    gSteps = std::move(steps);
+    runMainLoop();
+  }
 };
+
+// Each advance adds 1 to entry 0 of gFlag8.
+const char kCounting[] = "SCENE:1\nFLAG8.PLUS:1\nKEYWAIT:\nGOTO:1\n";
+const Uint8 kDown = SDL_KEYDOWN, kUp = SDL_KEYUP, kQuit = SDL_QUIT;
+const Uint8 kJoyDown = SDL_JOYBUTTONDOWN, kJoyUp = SDL_JOYBUTTONUP;
 
 }  // namespace
 
-TEST_F(MainLoop, HeldKeyActsOnceAndANewPressActsAgain) {
-  countingScenario();
-  gScript = [](int pass) {
-    if (pass == 1) push(SDL_KEYDOWN, SDLK_RETURN);
-    if (pass == 6) push(SDL_KEYUP, SDLK_RETURN);
-    if (pass == 8) push(SDL_KEYDOWN, SDLK_KP_ENTER);
-    if (pass == 9) push(SDL_KEYUP, SDLK_KP_ENTER);
-    if (pass == 11) push(SDL_QUIT, 0);
+TEST_F(MainLoop, OneActionPerPressAndQuitRequestsAreKept) {
+  const struct {
+    const char* name;
+    int padok;
+    std::vector<Step> steps;
+    int passes, flag;
+    bool menu;
+  } cases[] = {
+      {"held key acts once, a new press acts again", 0,
+       {{1, kDown, SDLK_RETURN}, {6, kUp, SDLK_RETURN}, {8, kDown, SDLK_KP_ENTER},
+        {9, kUp, SDLK_KP_ENTER}, {11, kQuit}}, 11, 3, false},
+      {"quit queued behind a release is not lost", 0,
+       {{1, kDown, SDLK_RETURN}, {2, kUp, SDLK_RETURN}, {2, kQuit}}, 2, 2, false},
+      {"joystick rows test the buttons (13 held with 4 acts as 13); 16 quits", 1,
+       {{1, kJoyDown, 4, 13}, {2, kJoyUp, 4, 13}, {4, kJoyDown, 16}}, 4, 2, false},
+      {"ignored joystick does nothing", 2, {{1, kJoyDown, 13, 16}, {3, kQuit}}, 3, 1, false},
+      {"space opens the menu", 0, {{1, kDown, SDLK_SPACE}, {2, kUp, SDLK_SPACE}, {3, kQuit}}, 3, 1,
+       true},
   };
-  runMainLoop();
-  EXPECT_EQ(gPasses, 11);
-  EXPECT_EQ(gFlag8[0], 3);
-  EXPECT_EQ(keypush, 0);
-}
-
-TEST_F(MainLoop, QuitQueuedBehindAReleaseIsNotLost) {
-  countingScenario();
-  gScript = [](int pass) {
-    if (pass == 1) push(SDL_KEYDOWN, SDLK_RETURN);
-    if (pass == 2) {
-      push(SDL_KEYUP, SDLK_RETURN);
-      push(SDL_QUIT, 0);
-    }
-  };
-  runMainLoop();
-  EXPECT_EQ(gPasses, 2);
+  for (const auto& c : cases) {
+    run(kCounting, c.steps, c.padok);
+    EXPECT_EQ(gPasses, c.passes) << c.name;
+    EXPECT_EQ(gFlag8[0], c.flag) << c.name;
+    EXPECT_EQ(menumode != 0, c.menu) << c.name;
+  }
 }
 
 TEST_F(MainLoop, QuitDuringATimedWaitEndsTheProgram) {
-  startScenario("KEYWAIT:\nWAIT:30\nKEYWAIT:\n");
-  gScript = [](int pass) {
-    if (pass == 1) {
-      push(SDL_KEYDOWN, SDLK_RETURN);
-      push(SDL_QUIT, 0);
-    }
-  };
   const auto t0 = std::chrono::steady_clock::now();
-  runMainLoop();
+  run("KEYWAIT:\nWAIT:30\nKEYWAIT:\n", {{1, kDown, SDLK_RETURN}, {1, kQuit}});
   EXPECT_EQ(gPasses, 1);
   EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(10));
 }
 
 TEST_F(MainLoop, AutomaticAdvanceRunsTheReaderEveryPass) {
   CaptureStdout();
-  startScenario("KISYU:PS3LINUX\nNOWAIT:1\nSCENE:1\nNOWAIT:1\nFLAG16.PLUS:1\nVERSION.CHECK:9\n"
-                "FLAG16.PLUS:1\nVERSION.CHECK:9\nFLAG16.PLUS:1\nVERSION.CHECK:9\nGOTO:1\n");
-  int seen = -1;
-  gScript = [&seen](int pass) {
-    if (pass == 10) {
-      seen = gFlag16[0];
-      push(SDL_QUIT, 0);
-    }
-  };
-  runMainLoop();
+  run("KISYU:PS3LINUX\nNOWAIT:1\nSCENE:1\nNOWAIT:1\nFLAG16.PLUS:1\nVERSION.CHECK:9\n"
+      "FLAG16.PLUS:1\nVERSION.CHECK:9\nFLAG16.PLUS:1\nVERSION.CHECK:9\nGOTO:1\n",
+      {{10, kQuit}});
   GetCapturedStdout();
-  // The start ran up to the first refused version (1); passes 1..9 each ran
+  // The start ran up to the first refused version (1); passes 1..10 each ran
   // one more step.
-  EXPECT_EQ(seen, 10);
-}
-
-TEST_F(MainLoop, JoystickRowsTestTheButtonsThemselves) {
-  countingScenario();
-  padok = 1;
-  gJoySimulated = true;
-  gScript = [](int pass) {
-    if (pass == 1) {  // 13 and 4 held together act as 13
-      gJoySimButtons[13] = gJoySimButtons[4] = 1;
-      push(SDL_JOYBUTTONDOWN, 4);
-    }
-    if (pass == 2) {
-      gJoySimButtons[13] = gJoySimButtons[4] = 0;
-      push(SDL_JOYBUTTONUP, 4);
-    }
-    if (pass == 4) {  // the quit button
-      gJoySimButtons[16] = 1;
-      push(SDL_JOYBUTTONDOWN, 16);
-    }
-  };
-  runMainLoop();
-  EXPECT_EQ(gFlag8[0], 2);
-  EXPECT_EQ(gPasses, 4);
-}
-
-TEST_F(MainLoop, IgnoredJoystickDoesNothing) {
-  countingScenario();
-  padok = 2;
-  gJoySimulated = true;
-  gScript = [](int pass) {
-    if (pass == 1) {
-      gJoySimButtons[13] = gJoySimButtons[16] = 1;
-      push(SDL_JOYBUTTONDOWN, 13);
-    }
-    if (pass == 3) push(SDL_QUIT, 0);
-  };
-  runMainLoop();
-  EXPECT_EQ(gFlag8[0], 1);
-  EXPECT_EQ(gPasses, 3);
-}
-
-TEST_F(MainLoop, SpaceOpensTheMenu) {
-  countingScenario();
-  gScript = [](int pass) {
-    if (pass == 1) push(SDL_KEYDOWN, SDLK_SPACE);
-    if (pass == 2) push(SDL_KEYUP, SDLK_SPACE);
-    if (pass == 3) push(SDL_QUIT, 0);
-  };
-  runMainLoop();
-  EXPECT_NE(menumode, 0);
-  EXPECT_EQ(gFlag8[0], 1);
+  EXPECT_EQ(gPasses, 10);
+  EXPECT_EQ(gFlag16[0], 11);
 }

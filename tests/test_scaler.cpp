@@ -57,77 +57,37 @@ void fillRandom(uint8_t* frame, unsigned seed) {
 
 TEST_F(Scaler, ScaleChoiceKeepsRowsWholeSixteenByteUnits) {
   const Fit fits[] = {
-      {640, 480, 1920, 1080, 1440, 1080},
-      {800, 600, 576, 384, 512, 384},
-      {800, 600, 1280, 720, 960, 720},
-      {1920, 1080, 1280, 720, 1280, 720},
-      {640, 480, 720, 480, 640, 480},
+      {640, 480, 1920, 1080, 1440, 1080}, {800, 600, 576, 384, 512, 384},
+      {800, 600, 1280, 720, 960, 720},    {1920, 1080, 1280, 720, 1280, 720},
+      {640, 480, 720, 480, 640, 480},     {0, 0, 1280, 720, 1280, 720},  // no design size yet
+      {1000, 750, 1124, 644, 848.67, 636.5},  // ten 0.001 steps below 644/750, unrounded
   };
   for (const Fit& f : fits) {
     SystemSizeW = f.designW, SystemSizeH = f.designH, w = f.windowW, h = f.windowH;
     scaleSceneToWindow();
-    EXPECT_DOUBLE_EQ(resizeX, f.resizeX) << f.designW << "x" << f.designH << " in " << w;
-    EXPECT_DOUBLE_EQ(resizeY, f.resizeY) << f.designW << "x" << f.designH << " in " << w;
+    EXPECT_NEAR(resizeX, f.resizeX, 0.005) << f.designW << "x" << f.designH << " in " << w;
+    EXPECT_NEAR(resizeY, f.resizeY, 0.005) << f.designW << "x" << f.designH << " in " << w;
   }
-  // Ten steps of 0.001 below 644/750, kept unrounded.
-  SystemSizeW = 1000, SystemSizeH = 750, w = 1124, h = 644;
-  scaleSceneToWindow();
-  EXPECT_EQ(int(resizeX), 848);
-  EXPECT_EQ(int(resizeY), 636);
-  EXPECT_NEAR(resizeX, 848.67, 0.005);
-  EXPECT_NEAR(resizeY, 636.5, 0.005);
 }
 
-TEST_F(Scaler, NoDesignSizeYetScalesTheFullFrame) {
-  SystemSizeW = SystemSizeH = 0, w = 1280, h = 720;
-  scaleSceneToWindow();
-  EXPECT_DOUBLE_EQ(resizeX, 1280);
-  EXPECT_DOUBLE_EQ(resizeY, 720);
-}
-
-TEST_F(Scaler, SameSizeCopiesUnchanged) {
-  fillRandom(gHaikeiBits, 1);
-  std::memset(gUraCash, 0, kFrameBytes);
-  rOPGresize(gUraCash, 333, 211, gHaikeiBits, 333, 211);
-  for (int y = 0; y < 211; y++) {
-    ASSERT_EQ(std::memcmp(gUraCash + y * kFrameStride, gHaikeiBits + y * kFrameStride, 333 * 3), 0);
-  }
-  EXPECT_EQ(framePixel(gUraCash, 333, 0)[0], 0) << "nothing written right of the picture";
-  EXPECT_EQ(framePixel(gUraCash, 0, 211)[0], 0) << "nothing written below the picture";
-}
-
+// The source frame is random beyond the picture too, so reading a neighbour
+// outside it at the last column or row shows up as a mismatch.
 TEST_F(Scaler, MatchesTheReferenceFilterAndRepeatsEdges) {
   fillRandom(gHaikeiBits, 2);
   const int sizes[][4] = {{1920, 1080, 1280, 720}, {800, 600, 960, 720}, {1000, 750, 848, 636},
-                          {5, 3, 17, 11},          {1920, 1080, 1920, 1080}, {7, 7, 1, 1}};
+                          {5, 3, 17, 11}, {1920, 1080, 1920, 1080}, {333, 211, 333, 211}, {7, 7, 1, 1}};
   for (const auto& s : sizes) {
     std::memset(gUraCash, 0, kFrameBytes);
     rOPGresize(gUraCash, s[2], s[3], gHaikeiBits, s[0], s[1]);
     const std::vector<uint8_t> want = referenceResize(gHaikeiBits, s[0], s[1], s[2], s[3]);
     for (int y = 0; y < s[3]; y++) {
       ASSERT_EQ(std::memcmp(gUraCash + size_t(y) * kFrameStride, &want[size_t(y) * s[2] * 3],
-                            size_t(s[2]) * 3),
-                0)
+                            size_t(s[2]) * 3), 0)
           << s[0] << "x" << s[1] << " -> " << s[2] << "x" << s[3] << " row " << y;
     }
+    EXPECT_TRUE(s[2] == kFrameW || framePixel(gUraCash, s[2], 0)[0] == 0) << "right of it";
+    EXPECT_TRUE(s[3] == kFrameH || framePixel(gUraCash, 0, s[3])[0] == 0) << "below it";
   }
-}
-
-TEST_F(Scaler, UniformPictureStaysUniformUpToTheEdges) {
-  std::memset(gHaikeiBits, 0, kFrameBytes);  // black around the picture
-  for (int y = 0; y < 600; y++) {
-    for (int x = 0; x < 800; x++) {
-      std::memcpy(gHaikeiBits + y * kFrameStride + x * 3, "\x30\x60\x90", 3);
-    }
-  }
-  rOPGresize(gUraCash, 960, 720, gHaikeiBits, 800, 600);
-  for (int y = 0; y < 720; y += 7) {
-    for (int x = 0; x < 960; x += 5) {
-      ASSERT_EQ(std::memcmp(framePixel(gUraCash, x, y), "\x30\x60\x90", 3), 0) << x << "," << y;
-    }
-  }
-  EXPECT_EQ(std::memcmp(framePixel(gUraCash, 959, 719), "\x30\x60\x90", 3), 0)
-      << "the last column and row do not blend in what lies outside the picture";
 }
 
 TEST_F(Scaler, DegenerateSizesWriteNothing) {
