@@ -22,8 +22,7 @@ TEST_F(Reader, LineEndsOfEveryKindGiveTheSameStatements) {
   };
   for (const char* text : variants) {
     startScenario(text);
-    EXPECT_EQ(gFlag8[0], 7) << "stops at the key wait: " << text;
-    EXPECT_EQ(KeyWait, 1);
+    EXPECT_EQ((Ints{gFlag8[0], KeyWait}), (Ints{7, 1})) << "stops at the key wait: " << text;
     rCPGgetsina(0);
     EXPECT_EQ(gFlag8[0], 15) << "the next step goes on after it";
   }
@@ -37,53 +36,41 @@ TEST_F(Reader, LongLineIsCutAt103BytesAndTheNextLineRunsNormally) {
   EXPECT_EQ(gFlag8[0], 5);
 }
 
-TEST_F(Reader, LineOfSpacesAndLineWithoutColonDoNothing) {
-  startScenario("   \nFLAG8.PLUS 9\nFLAG8.PLUS:1\nKEYWAIT:\n");
-  EXPECT_EQ(gFlag8[0], 1);
-}
-
-TEST_F(Reader, SceneSearchFindsColonAndSpaceFormsButNotGluedNumber) {
+TEST_F(Reader, SceneSearchFromTheTopFindsColonAndSpaceFormsOnly) {
   startScenario(
       "KEYWAIT:\n"
       "SCENE7\nFLAG8.PLUS:100\nKEYWAIT:\n"
       "SCENE 7\nFLAG8.PLUS:1\nKEYWAIT:\n"
-      "SCENE:8\nFLAG8.PLUS:10\nKEYWAIT:\n");
+      "SCENE:8\nFLAG8.PLUS:10\nKEYWAIT:\nGOTO:7\n");
   rCPGgetsina(7);
-  EXPECT_EQ(gFlag8[0], 1);
-  EXPECT_EQ(SceneNum, 0) << "the space form is a mark but not a SCENE statement";
+  EXPECT_EQ((Ints{gFlag8[0], SceneNum}), (Ints{1, 0})) << "a space form is a mark, not a SCENE";
   rCPGgetsina(8);
-  EXPECT_EQ(gFlag8[0], 11);
-  EXPECT_EQ(SceneNum, 8);
-}
-
-TEST_F(Reader, SearchAlwaysStartsFromTheTop) {
-  startScenario("SCENE:1\nFLAG8.PLUS:1\nKEYWAIT:\nSCENE:2\nGOTO:1\n");
-  EXPECT_EQ(gFlag8[0], 1);
-  rCPGgetsina(2);  // SCENE:2 then GOTO:1 searches back to the top
-  EXPECT_EQ(gFlag8[0], 2);
-  EXPECT_EQ(SceneNum, 1);
-}
-
-TEST_F(Reader, MissingSceneRestsAtTheEnd) {
-  startScenario("KEYWAIT:\nFLAG8.PLUS:1\nKEYWAIT:\n");
+  EXPECT_EQ((Ints{gFlag8[0], SceneNum}), (Ints{11, 8}));
+  rCPGgetsina(0);
+  EXPECT_EQ(gFlag8[0], 12) << "GOTO:7 after scene 8 searched from the top";
   rCPGgetsina(42);
-  EXPECT_EQ(gFlag8[0], 0);
   rCPGgetsina(0);
   rCPGgetsina(0);
-  EXPECT_EQ(gFlag8[0], 0) << "every later step finds the end at once";
+  EXPECT_EQ(gFlag8[0], 12) << "a missing scene rests at the end for every later step";
 }
 
-TEST_F(Reader, LastLineWithoutLineEndIsExecutedAndStops) {
-  startScenario("FLAG8.PLUS:1\nFLAG8.PLUS:2");
-  EXPECT_EQ(gFlag8[0], 3);
-  EXPECT_EQ(KeyWait, 1);
-  rCPGgetsina(0);
-  EXPECT_EQ(gFlag8[0], 3);
-}
-
-TEST_F(Reader, GotoZeroSearchesNothingAndGoesOn) {
-  startScenario("GOTO:0\nFLAG8.PLUS:1\nKEYWAIT:\nFLAG8.PLUS:10\n");
-  EXPECT_EQ(gFlag8[0], 1);
+TEST_F(Reader, LinesThatRunAndLinesThatDoNot) {
+  const struct {
+    const char* text;
+    int flag;
+  } cases[] = {
+      {"   \nFLAG8.PLUS 9\nFLAG8.PLUS:1\nKEYWAIT:\n", 1},  // blank, and without colon
+      {"GOTO:0\nFLAG8.PLUS:1\nKEYWAIT:\n", 1},  // searches nothing, goes on
+      {"FLAG8.PLUS:1\nFLAG8.PLUS:2", 3},  // last line without a line end, then a stop
+  };
+  for (const auto& c : cases) {
+    startScenario(c.text);
+    EXPECT_EQ(gFlag8[0], c.flag) << c.text;
+    EXPECT_EQ(KeyWait, 1) << c.text;
+    rCPGgetsina(0);
+    rCPGgetsina(0);
+    EXPECT_EQ(gFlag8[0], c.flag) << "nothing after the stop: " << c.text;
+  }
 }
 
 TEST_F(Reader, ScenarioSwitchCarriesFlagsAndResetsTheDisplay) {

@@ -2,7 +2,11 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Writes `text` as sinario.txt in the current directory and starts a new game
 // on it (SinaFile set, reader run to its first stop).
 void startScenario(const std::string& text);
+
+// Several engine values compared at once: EXPECT_EQ((Ints{a, b}), (Ints{1, 2})).
+using Ints = std::vector<int>;
