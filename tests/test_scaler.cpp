@@ -75,7 +75,8 @@ TEST_F(Scaler, ScaleChoiceKeepsRowsWholeSixteenByteUnits) {
 TEST_F(Scaler, MatchesTheReferenceFilterAndRepeatsEdges) {
   fillRandom(gHaikeiBits, 2);
   const int sizes[][4] = {{1920, 1080, 1280, 720}, {800, 600, 960, 720}, {1000, 750, 848, 636},
-                          {5, 3, 17, 11}, {1920, 1080, 1920, 1080}, {333, 211, 333, 211}, {7, 7, 1, 1}};
+                          {5, 3, 17, 11},          {1920, 1080, 1920, 1080}, {333, 211, 333, 211},
+                          {7, 7, 1, 1}};
   for (const auto& s : sizes) {
     std::memset(gUraCash, 0, kFrameBytes);
     rOPGresize(gUraCash, s[2], s[3], gHaikeiBits, s[0], s[1]);

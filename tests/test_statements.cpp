@@ -50,8 +50,8 @@ TEST_F(Statements, SaveFlagFollowsTheStatementsThatChangeState) {
   };
   const Case cases[] = {
       {"FLAG8.SET:1", 0, 1}, {"FLAG16.PLUS:1", 0, 1}, {"FLAG1.COPY:5", 0, 1}, {"FLAG32.COPY:9", 0, 1},
-      {"NOWAIT:0", 0, 1},    {"WAIT:0", 0, 1},        {"KEYWAIT:", 1, 0},     {"SCENE:4", 1, 0},
-      {"FLAG1:3", 1, 1},     {"FLAG8:3", 0, 0},       {"GAMEN:1", 1, 1},      {"SIORI:x", 0, 0},
+      {"NOWAIT:0", 0, 1},    {"WAIT:0", 0, 1},        {"KEYWAIT:", 1, 0},    {"SCENE:4", 1, 0},
+      {"FLAG1:3", 1, 1},     {"FLAG8:3", 0, 0},       {"GAMEN:1", 1, 1},     {"SIORI:x", 0, 0},
       {"IF.FLAG8:9", 1, 1}};
   for (const Case& c : cases) {
     std::strcpy(SinaMsg, c.line);
@@ -59,13 +59,6 @@ TEST_F(Statements, SaveFlagFollowsTheStatementsThatChangeState) {
     rSPGkaiseki();
     EXPECT_EQ(gSaveFlag, c.after) << c.line;
   }
-}
-
-TEST_F(Statements, KeyWaitNeedsItsColonAndNoWaitSkipsIt) {
-  startScenario("KEYWAIT\nFLAG8.PLUS:1\nNOWAIT:1\nKEYWAIT:\nFLAG8.PLUS:1\nNOWAIT:0\nKEYWAIT:\n"
-                "FLAG8.PLUS:100\n");
-  EXPECT_EQ(gFlag8[0], 2);
-  EXPECT_EQ(NoWait, 0);
 }
 
 TEST_F(Statements, SceneAndGamenResetTheirPartOfTheStage) {
