@@ -1,5 +1,6 @@
 // The compositor: background fill, brightness, fitting to the window, the
 // message window and the choice bars, and what it hands to the presenter.
+#include <array>
 #include <cstring>
 #include <initializer_list>
 #include <string>
@@ -13,13 +14,7 @@ using testing::internal::GetCapturedStdout;
 
 namespace {
 
-struct Rgb {
-  int r, g, b;
-  bool operator==(const Rgb&) const = default;
-};
-std::ostream& operator<<(std::ostream& os, const Rgb& c) {
-  return os << "(" << c.r << "," << c.g << "," << c.b << ")";
-}
+using Rgb = std::array<int, 3>;
 Rgb at(const uint8_t* frame, int x, int y) {
   const uint8_t* p = framePixel(frame, x, y);
   return {p[0], p[1], p[2]};

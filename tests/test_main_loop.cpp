@@ -29,21 +29,20 @@ std::vector<Step> gSteps;
 int gPasses;
 
 void push(const Step& s) {
-  SDL_Event e;
-  std::memset(&e, 0, sizeof e);
+  SDL_Event e{};
   e.type = s.type;
-  if (s.type == SDL_KEYDOWN || s.type == SDL_KEYUP) e.key.keysym.sym = static_cast<SDLKey>(s.code);
+  if (s.type == SDL_KEYDOWN || s.type == SDL_KEYUP) e.key.keysym.sym = SDLKey(s.code);
   if (s.type == SDL_JOYBUTTONDOWN || s.type == SDL_JOYBUTTONUP) {
     e.jbutton.button = Uint8(s.code);
-    gJoySimButtons[s.code] = s.type == SDL_JOYBUTTONDOWN;
-    if (s.alsoHeld >= 0) gJoySimButtons[s.alsoHeld] = s.type == SDL_JOYBUTTONDOWN;
+    for (int b : {s.code, s.alsoHeld}) {
+      if (b >= 0) gJoySimButtons[b] = s.type == SDL_JOYBUTTONDOWN;
+    }
   }
   ASSERT_EQ(SDL_PushEvent(&e), 0);
 }
 
 void scriptedPass() {
-  // A loop that does not end on its own fails the test.
-  if (++gPasses > 200) return push({0, SDL_QUIT});
+  if (++gPasses > 200) return push({0, SDL_QUIT});  // a loop that does not end fails
   for (const Step& s : gSteps) {
     if (s.pass == gPasses) push(s);
   }
@@ -57,15 +56,13 @@ class MainLoop : public PlayerDirTest {
     gPassHook = scriptedPass;
   }
   void TearDown() override {
-    gPassHook = nullptr;
-    gJoySimulated = false;
+    gPassHook = nullptr, gJoySimulated = false;
     std::memset(gJoySimButtons, 0, sizeof gJoySimButtons);
     SDL_Quit();
     PlayerDirTest::TearDown();
   }
   void run(const char* scenario, std::vector<Step> steps, int pad = 0) {
-    SDL_Event e;
-    while (SDL_PollEvent(&e)) {
+    for (SDL_Event e; SDL_PollEvent(&e);) {
     }
     engineStateClear();
     startScenario(scenario);
@@ -104,16 +101,15 @@ TEST_F(MainLoop, OneActionPerPressAndQuitRequestsAreKept) {
   };
   for (const auto& c : cases) {
     run(kCounting, c.steps, c.padok);
-    EXPECT_EQ(gPasses, c.passes) << c.name;
-    EXPECT_EQ(gFlag8[0], c.flag) << c.name;
-    EXPECT_EQ(menumode != 0, c.menu) << c.name;
+    EXPECT_EQ((Ints{gPasses, gFlag8[0], menumode != 0}), (Ints{c.passes, c.flag, c.menu}))
+        << "passes, advances, menu: " << c.name;
   }
 }
 
 TEST_F(MainLoop, QuitDuringATimedWaitEndsTheProgram) {
   const auto t0 = std::chrono::steady_clock::now();
   run("KEYWAIT:\nWAIT:30\nKEYWAIT:\n", {{1, kDown, SDLK_RETURN}, {1, kQuit}});
-  EXPECT_EQ(gPasses, 1);
+  EXPECT_EQ(gPasses, 1) << "the quit seen by the wait ended the first pass";
   EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(10));
 }
 
@@ -123,8 +119,6 @@ TEST_F(MainLoop, AutomaticAdvanceRunsTheReaderEveryPass) {
       "FLAG16.PLUS:1\nVERSION.CHECK:9\nFLAG16.PLUS:1\nVERSION.CHECK:9\nGOTO:1\n",
       {{10, kQuit}});
   GetCapturedStdout();
-  // The start ran up to the first refused version (1); passes 1..10 each ran
-  // one more step.
-  EXPECT_EQ(gPasses, 10);
-  EXPECT_EQ(gFlag16[0], 11);
+  // The start ran up to the first refused version; each of the passes one more step.
+  EXPECT_EQ((Ints{gPasses, gFlag16[0]}), (Ints{10, 1 + 10}));
 }

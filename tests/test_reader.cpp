@@ -4,10 +4,7 @@
 #include <string>
 
 #include "scenario/engine_state.h"
-#include "scenario/reader.h"
-#include "scenario/scenario.h"
 #include "support/scenario_support.h"
-#include "support/test_support.h"
 
 using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
@@ -31,8 +28,7 @@ TEST_F(Reader, LineEndsOfEveryKindGiveTheSameStatements) {
 TEST_F(Reader, LongLineIsCutAt103BytesAndTheNextLineRunsNormally) {
   const std::string text(150 - 6, 'a');
   startScenario("SIORI:" + text + "\nFLAG8.PLUS:5\nKEYWAIT:\n");
-  EXPECT_EQ(std::strlen(siori), 103u - 6u);
-  EXPECT_EQ(std::string(siori), text.substr(0, 97));
+  EXPECT_EQ(std::string(siori), text.substr(0, 103 - 6));
   EXPECT_EQ(gFlag8[0], 5);
 }
 
@@ -55,21 +51,17 @@ TEST_F(Reader, SceneSearchFromTheTopFindsColonAndSpaceFormsOnly) {
 }
 
 TEST_F(Reader, LinesThatRunAndLinesThatDoNot) {
-  const struct {
-    const char* text;
-    int flag;
-  } cases[] = {
+  const std::pair<const char*, int> cases[] = {
       {"   \nFLAG8.PLUS 9\nFLAG8.PLUS:1\nKEYWAIT:\n", 1},  // blank, and without colon
       {"GOTO:0\nFLAG8.PLUS:1\nKEYWAIT:\n", 1},  // searches nothing, goes on
       {"FLAG8.PLUS:1\nFLAG8.PLUS:2", 3},  // last line without a line end, then a stop
   };
-  for (const auto& c : cases) {
-    startScenario(c.text);
-    EXPECT_EQ(gFlag8[0], c.flag) << c.text;
-    EXPECT_EQ(KeyWait, 1) << c.text;
+  for (const auto& [text, flag] : cases) {
+    startScenario(text);
+    EXPECT_EQ((Ints{gFlag8[0], KeyWait}), (Ints{flag, 1})) << text;
     rCPGgetsina(0);
     rCPGgetsina(0);
-    EXPECT_EQ(gFlag8[0], c.flag) << "nothing after the stop: " << c.text;
+    EXPECT_EQ(gFlag8[0], flag) << "nothing after the stop: " << text;
   }
 }
 
@@ -77,8 +69,7 @@ TEST_F(Reader, ScenarioSwitchCarriesFlagsAndResetsTheDisplay) {
   writeFile("second.txt", "FLAG8.PLUS:10\nKEYWAIT:\n");
   startScenario("FLAG8.PLUS:1\nSINARIO.READ:second.txt\nFLAG8.PLUS:100\n");
   EXPECT_STREQ(SinaFile, "second.txt");
-  EXPECT_EQ(gFlag8[0], 11);
-  EXPECT_EQ(HaikeiCGtype, 0xFFFFFF);
+  EXPECT_EQ((Ints{gFlag8[0], HaikeiCGtype}), (Ints{11, 0xFFFFFF})) << "flags kept, display reset";
   rCPGgetsina(0);
   EXPECT_EQ(gFlag8[0], 11) << "the old file is not read again";
 }
@@ -102,10 +93,9 @@ TEST_F(Reader, EndlessGotoLoopEndsTheStepAtTheDepthCap) {
   CaptureStdout();
   startScenario("SCENE:1\nFLAG16.PLUS:1\nGOTO:1\nFLAG8.PLUS:1\nKEYWAIT:\n");
   const std::string out = GetCapturedStdout();
-  EXPECT_EQ(gFlag16[0], kMaxJumpDepth) << "one pass through the scene per nested reader";
+  // One pass through the scene per nested reader, then a stop.
+  EXPECT_EQ((Ints{gFlag16[0], KeyWait}), (Ints{kMaxJumpDepth, 1}));
   EXPECT_NE(out.find("step ended"), std::string::npos);
-  EXPECT_EQ(KeyWait, 1);
   rCPGgetsina(0);  // the next step goes on after the innermost jump
-  EXPECT_EQ(gFlag8[0], 1);
-  EXPECT_EQ(gFlag16[0], kMaxJumpDepth);
+  EXPECT_EQ((Ints{gFlag8[0], gFlag16[0]}), (Ints{1, kMaxJumpDepth}));
 }

@@ -1,4 +1,5 @@
 // The scale choice and the bilinear scaler.
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -23,8 +24,7 @@ std::vector<uint8_t> referenceResize(const uint8_t* src, int sw, int sh, int dw,
   std::vector<uint8_t> out(size_t(dw) * dh * 3);
   const double sx = double(sw) / dw, sy = double(sh) / dh;
   auto at = [&](int x, int y, int c) {
-    if (x > sw - 1) x = sw - 1;
-    if (y > sh - 1) y = sh - 1;
+    x = std::min(x, sw - 1), y = std::min(y, sh - 1);
     return int(src[size_t(y) * kFrameStride + size_t(x) * 3 + c]);
   };
   double fy = 0;
@@ -47,10 +47,7 @@ std::vector<uint8_t> referenceResize(const uint8_t* src, int sw, int sh, int dw,
 
 void fillRandom(uint8_t* frame, unsigned seed) {
   std::mt19937 rng(seed);
-  for (int i = 0; i < kFrameBytes; i += 4) {
-    const uint32_t v = rng();
-    std::memcpy(frame + i, &v, i + 4 <= kFrameBytes ? 4 : kFrameBytes - i);
-  }
+  for (int i = 0; i < kFrameBytes; i++) frame[i] = uint8_t(rng());
 }
 
 }  // namespace

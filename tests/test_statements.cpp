@@ -9,7 +9,6 @@
 
 #include "main/platform.h"
 #include "scenario/engine_state.h"
-#include "scenario/scenario.h"
 #include "support/scenario_support.h"
 #include "support/test_support.h"
 
@@ -21,12 +20,11 @@ class Statements : public PlayerDirTest {};
 TEST_F(Statements, Flag8SetSaturatesAndIfJumpsOnlyOnASetEntry) {
   startScenario("FLAG8:3\nFLAG8.SET:200\nIF.FLAG8:40\nFLAG32.SET:1\nKEYWAIT:\n"
                 "SCENE:40\nFLAG32.SET:2\nKEYWAIT:\n");
-  EXPECT_EQ(gFlag8[3], 120);
-  EXPECT_EQ(SceneNum, 40);
-  EXPECT_EQ(gFlag32[0], 2) << "continued at scene 40, not after the IF";
+  EXPECT_EQ((Ints{gFlag8[3], SceneNum, gFlag32[0]}), (Ints{120, 40, 2})) << "jumped to scene 40";
   startScenario("IF.FLAG16:40\nFLAG32.SET:1\nKEYWAIT:\nSCENE:40\nFLAG32.SET:2\n");
   EXPECT_EQ(gFlag32[0], 1) << "a clear entry goes on";
 }
+
 TEST_F(Statements, FlagRangesAndCursors) {
   startScenario(
       "FLAG8.SET:-5\nFLAG8.PLUS:-200\n"
@@ -109,8 +107,7 @@ TEST_F(Statements, VersionCheckStopsOnlyOnThatPlatform) {
   startScenario("VERSION.CHECK:9.5\nFLAG8.PLUS:1\nKISYU:PS3LINUX\nVERSION.CHECK:8.0\n"
                 "FLAG8.PLUS:1\nVERSION.CHECK:9.5\nFLAG8.PLUS:1\nKEYWAIT:\n");
   const std::string out = GetCapturedStdout();
-  EXPECT_EQ(KisyuMode, 8);
-  EXPECT_EQ(gFlag8[0], 2) << "the refused version stopped the reader";
+  EXPECT_EQ((Ints{KisyuMode, gFlag8[0]}), (Ints{8, 2})) << "the refused version stopped the reader";
   EXPECT_EQ(out, std::string("\x82\xb1\x82\xcc\x83\x56\x83\x69") + out.substr(8));
   EXPECT_EQ(out.size(), 56u + 1u);
   rCPGgetsina(0);
