@@ -20,10 +20,7 @@ Rgb at(const uint8_t* frame, int x, int y) {
   return {p[0], p[1], p[2]};
 }
 
-struct Probe {
-  int x, y;
-  Rgb want;
-};
+struct Probe { int x, y; Rgb want; };
 void expectComposed(std::initializer_list<Probe> probes) {
   for (const Probe& p : probes) EXPECT_EQ(at(gUra, p.x, p.y), p.want) << "at " << p.x << "," << p.y;
 }
@@ -131,17 +128,6 @@ TEST_F(Compositor, MessageWindowNeedsTheFirstLineOrAFaceAndHasItsBoundsAt72Pixel
   expectComposed({{1100, 719, kWin}});  // with Msg4 it reaches the bottom
 }
 
-TEST_F(Compositor, MessageWindowBoundsAt40PixelFontInALetterbox) {
-  window(720, 480, 40);  // picture 720 x 405 from row 37.5; left = 96
-  HaikeiCGtype = 0xFFFFFF;
-  std::strcpy(Msg1, kOneCharacter);
-  rGame(1);
-  const Rgb tint{255, 255, 127};
-  expectComposed({{600, 252, kWhite}, {600, 253, tint}, {600, 410, tint}, {600, 411, kWhite},
-                  {77, 300, kWhite},  {78, 300, tint},  {645, 300, tint}, {646, 300, kWhite},
-                  {600, 36, kBlack}});
-}
-
 TEST_F(Compositor, ChoiceBarsAt72PixelFont) {
   window(1280, 720, 72);  // columns 116..1171
   SelectMode = 1;
@@ -161,8 +147,18 @@ TEST_F(Compositor, ChoiceBarsAt72PixelFont) {
   expectComposed({{1160, 227, kWin}});
 }
 
-TEST_F(Compositor, ChoiceBarsAt40PixelFontCoverFractionalRows) {
-  window(720, 480, 40);  // top = 37.5; columns 60..667
+TEST_F(Compositor, WindowAndBarsAt40PixelFontInALetterboxCoverFractionalRows) {
+  window(720, 480, 40);  // picture 720 x 405 from row 37.5; left = 96
+  HaikeiCGtype = 0xFFFFFF;
+  std::strcpy(Msg1, kOneCharacter);
+  rGame(1);
+  const Rgb tint{255, 255, 127};
+  expectComposed({{600, 252, kWhite}, {600, 253, tint}, {600, 410, tint}, {600, 411, kWhite},
+                  {77, 300, kWhite},  {78, 300, tint},  {645, 300, tint}, {646, 300, kWhite},
+                  {600, 36, kBlack}});
+
+  HaikeiCGtype = 0x000000;  // bar columns 60..667
+  std::memset(Msg1, 0, kLineBytes);
   SelectMode = 1;
   std::strcpy(SelectMsg1, kOneCharacter);
   SelectNow = 0;

@@ -11,7 +11,6 @@
 #include "main/sdl_state.h"
 #include "scenario/engine_state.h"
 #include "support/scenario_support.h"
-#include "support/test_support.h"
 
 using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
@@ -20,11 +19,7 @@ namespace {
 
 // An event queued at the start of a pass. Joystick events also set the
 // simulated state of their button and of `alsoHeld`.
-struct Step {
-  int pass;
-  Uint8 type;
-  int code = 0, alsoHeld = -1;
-};
+struct Step { int pass; Uint8 type; int code = 0, alsoHeld = -1; };
 std::vector<Step> gSteps;
 int gPasses;
 

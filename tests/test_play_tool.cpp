@@ -6,7 +6,6 @@
 #include <string>
 
 #include "support/play_support.h"
-#include "support/test_support.h"
 
 namespace {
 
@@ -83,13 +82,6 @@ TEST_F(PlayTool, BadKeyListIsRefused) {
     EXPECT_EQ(playScenario(dir_, keys).status, 2) << keys;
   }
   EXPECT_NE(playScenario(dir_, "enter,jump").output.find("jump"), std::string::npos);
-}
-
-TEST_F(PlayTool, MissingScenarioPlaysEmpty) {
-  const PlayRun r = playScenario(dir_, "enter,enter");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_NE(r.output.find("sinario.txt"), std::string::npos);
-  EXPECT_EQ(r.state.at("KeyWait"), "1");
 }
 
 TEST_F(PlayTool, BundledDemoPlaysToItsEnd) {

@@ -36,8 +36,6 @@ TEST_F(Presenter, WindowShowsTheTopLeftOfTheFrame) {
     }
   }
   SDLview();
-  EXPECT_EQ(pix[1], pattern(1, 0));
-  EXPECT_EQ(pix[1079 * 1920 + 1919], pattern(1919, 1079));
 
   ASSERT_EQ(SDL_LockSurface(screen), 0);
   for (const auto& [x, y] : {std::pair{0, 0}, {5, 3}, {575, 383}}) {

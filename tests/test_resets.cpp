@@ -3,9 +3,7 @@
 
 #include "display/display.h"
 #include "scenario/engine_state.h"
-#include "scenario/scenario.h"
 #include "support/scenario_support.h"
-#include "support/test_support.h"
 
 class Resets : public PlayerDirTest {};
 

@@ -4,7 +4,6 @@
 
 #include "main/video_modes.h"
 #include "support/play_support.h"
-#include "support/test_support.h"
 
 namespace {
 

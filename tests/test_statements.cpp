@@ -6,11 +6,11 @@
 #include <chrono>
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "main/platform.h"
 #include "scenario/engine_state.h"
 #include "support/scenario_support.h"
-#include "support/test_support.h"
 
 using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
@@ -42,20 +42,16 @@ TEST_F(Statements, FlagRangesAndCursors) {
 }
 
 TEST_F(Statements, SaveFlagFollowsTheStatementsThatChangeState) {
-  struct Case {
-    const char* line;
-    uint8_t before, after;
-  };
-  const Case cases[] = {
+  const std::tuple<const char*, int, int> cases[] = {
       {"FLAG8.SET:1", 0, 1}, {"FLAG16.PLUS:1", 0, 1}, {"FLAG1.COPY:5", 0, 1}, {"FLAG32.COPY:9", 0, 1},
       {"NOWAIT:0", 0, 1},    {"WAIT:0", 0, 1},        {"KEYWAIT:", 1, 0},    {"SCENE:4", 1, 0},
       {"FLAG1:3", 1, 1},     {"FLAG8:3", 0, 0},       {"GAMEN:1", 1, 1},     {"SIORI:x", 0, 0},
       {"IF.FLAG8:9", 1, 1}};
-  for (const Case& c : cases) {
-    std::strcpy(SinaMsg, c.line);
-    gSaveFlag = c.before;
+  for (const auto& [line, before, after] : cases) {
+    std::strcpy(SinaMsg, line);
+    gSaveFlag = uint8_t(before);
     rSPGkaiseki();
-    EXPECT_EQ(gSaveFlag, c.after) << c.line;
+    EXPECT_EQ(gSaveFlag, after) << line;
   }
 }
 
@@ -65,8 +61,7 @@ TEST_F(Statements, SceneAndGamenResetTheirPartOfTheStage) {
   EXPECT_EQ((Ints{SceneNum, HaikeiCG, KoukeiCG, ZenkeiCG, CgBright, SelectMode, NoWait, cgChange}),
             (Ints{12, 0, 0, 0, 0, 0, 0, 1}));
 
-  CharaCG[0] = CharaCG[2] = CharaIchi = FaceCG = 7;
-  MsgColor = 0xFF;
+  CharaCG[0] = CharaCG[2] = CharaIchi = FaceCG = MsgColor = 7;
   std::strcpy(Msg2, "AB");
   std::strcpy(SelectMsg1, "kept");
   gNextTickCount = 99;
