@@ -57,7 +57,7 @@ class MainLoop : public PlayerDirTest {
     PlayerDirTest::TearDown();
   }
   void run(const char* scenario, std::vector<Step> steps, int pad = 0) {
-    for (SDL_Event e; SDL_PollEvent(&e);) {
+    for (SDL_Event e; SDL_PollEvent(&e);) {  // drop what an earlier case left queued
     }
     engineStateClear();
     startScenario(scenario);

@@ -43,10 +43,10 @@ TEST_F(Statements, FlagRangesAndCursors) {
 
 TEST_F(Statements, SaveFlagFollowsTheStatementsThatChangeState) {
   const std::tuple<const char*, int, int> cases[] = {
-      {"FLAG8.SET:1", 0, 1}, {"FLAG16.PLUS:1", 0, 1}, {"FLAG1.COPY:5", 0, 1}, {"FLAG32.COPY:9", 0, 1},
-      {"NOWAIT:0", 0, 1},    {"WAIT:0", 0, 1},        {"KEYWAIT:", 1, 0},    {"SCENE:4", 1, 0},
-      {"FLAG1:3", 1, 1},     {"FLAG8:3", 0, 0},       {"GAMEN:1", 1, 1},     {"SIORI:x", 0, 0},
-      {"IF.FLAG8:9", 1, 1}};
+      {"FLAG8.SET:1", 0, 1}, {"FLAG16.PLUS:1", 0, 1}, {"FLAG1.COPY:5", 0, 1}, {"IF.FLAG8:9", 1, 1},
+      {"NOWAIT:0", 0, 1},    {"WAIT:0", 0, 1},        {"KEYWAIT:", 1, 0},     {"SCENE:4", 1, 0},
+      {"FLAG1:3", 1, 1},     {"FLAG8:3", 0, 0},       {"GAMEN:1", 1, 1},      {"SIORI:x", 0, 0},
+      {"FLAG32.COPY:9", 0, 1}};
   for (const auto& [line, before, after] : cases) {
     std::strcpy(SinaMsg, line);
     gSaveFlag = uint8_t(before);
