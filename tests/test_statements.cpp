@@ -110,9 +110,9 @@ TEST_F(Statements, VersionCheckStopsOnlyOnThatPlatform) {
 }
 
 TEST_F(Statements, DispatchIsByPrefixInTableOrder) {
-  startScenario("FLAG8.PLUSX:4\nflag8.plus:50\nIF.FLAG8X:0\nTICKCOUNT:1\nSAVEFILE:1\n:5\n"
-                "SIORIX:a:b\nKEYWAIT:\n");
-  EXPECT_EQ(gFlag8[0], 4);
+  startScenario("msg:a\nMSG.COLORX:255\nFLAG8.PLUSX:4\nflag8.plus:50\nIF.FLAG8X:0\nTICKCOUNT:1\n"
+                "SAVEFILE:1\n:5\nSIORIX:a:b\nKEYWAIT:\n");
+  EXPECT_EQ((Ints{gFlag8[0], int(MsgColor), Msg1[0]}), (Ints{4, 255, 0})) << "msg is no keyword";
   EXPECT_STREQ(siori, "a:b") << "the argument keeps later colons";
 }
 
