@@ -1,6 +1,8 @@
 // The compositor: background fill, brightness, fitting to the window, the
 // message window and the choice bars, and what it hands to the presenter.
+#include <array>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 
 #include "display/display.h"
@@ -12,29 +14,27 @@ using testing::internal::GetCapturedStdout;
 
 namespace {
 
-struct Rgb {
-  int r, g, b;
-  bool operator==(const Rgb&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const Rgb& c) {
-  return os << "(" << c.r << "," << c.g << "," << c.b << ")";
-}
-
+using Rgb = std::array<int, 3>;
 Rgb at(const uint8_t* frame, int x, int y) {
   const uint8_t* p = framePixel(frame, x, y);
   return {p[0], p[1], p[2]};
 }
 
-const Rgb kBlack{0, 0, 0};
-const Rgb kWindowOnBlack{127, 127, 0};   // message window and question box
-const Rgb kBarOnBlack{127, 63, 0};       // choice bar
-const Rgb kHighlightOnBlack{127, 175, 0};
+struct Probe { int x, y; Rgb want; };
+void expectComposed(std::initializer_list<Probe> probes) {
+  for (const Probe& p : probes) EXPECT_EQ(at(gUra, p.x, p.y), p.want) << "at " << p.x << "," << p.y;
+}
+
+const Rgb kBlack{0, 0, 0}, kWhite{255, 255, 255};
+const Rgb kWin{127, 127, 0};   // message window and question box, over black
+const Rgb kBar{127, 63, 0};    // choice bar
+const Rgb kLit{127, 175, 0};   // highlighted choice bar
+const char kOneCharacter[] = "\x82\xa0";
 
 class Compositor : public PlayerDirTest {
  protected:
-  // A window of the given mode size with its start-up font size, a scene of
-  // one colour at the full design size.
+  // A window of the given mode size with its start-up font size; a black
+  // scene at the full design size.
   void window(int width, int height, int fontSize) {
     w = width, h = height, SystemFontSize = fontSize;
     resizeX = w, resizeY = h;
@@ -44,52 +44,31 @@ class Compositor : public PlayerDirTest {
   }
 };
 
-const char kOneCharacter[] = "\x82\xa0";
-
 }  // namespace
-
-TEST_F(Compositor, EmptyBackgroundIsFilledWithItsColour) {
-  window(1920, 1080, 96);
-  HaikeiCGtype = 0x0000FF;
-  rGame(1);
-  EXPECT_EQ(at(gHaikeiBits, 0, 0), (Rgb{0, 0, 255}));
-  EXPECT_EQ(at(gHaikeiBits, 1919, 1079), (Rgb{0, 0, 255}));
-  EXPECT_EQ(std::memcmp(gUra, gHaikeiBits, kFrameBytes), 0) << "same size: copied as it is";
-  EXPECT_EQ(pix[0], 0x0000FFu);
-  EXPECT_EQ(pix[1920 * 1080 - 1], 0x0000FFu);
-  HaikeiCGtype = 0xFFFFFF;
-  rGame(1);
-  EXPECT_EQ(at(gUra, 960, 540), (Rgb{255, 255, 255}));
-}
 
 TEST_F(Compositor, BrightnessScalesEveryByteAndSaturates) {
   window(1920, 1080, 96);
   HaikeiCGtype = 0x64C800;  // 100, 200, 0
-  CgBright = 1;
   const struct {
-    int percent;
+    int on, percent;
     Rgb want;
-  } cases[] = {{100, {100, 200, 0}}, {150, {150, 255, 0}}, {50, {50, 100, 0}},
-               {0, {0, 0, 0}},       {-100, {255, 255, 0}}};
+  } cases[] = {{1, 100, {100, 200, 0}}, {1, 150, {150, 255, 0}}, {1, 50, {50, 100, 0}},
+               {1, 0, {0, 0, 0}},       {1, -100, {255, 255, 0}}, {0, 0, {100, 200, 0}}};
   for (const auto& c : cases) {
-    CgBrighttype = c.percent;
+    CgBright = c.on, CgBrighttype = c.percent;
     rGame(1);
-    EXPECT_EQ(at(gUra, 1000, 500), c.want) << c.percent << "%";
+    EXPECT_EQ(at(gUra, 1000, 500), c.want) << c.percent << "%, on " << c.on;
   }
-  CgBright = 0;
-  CgBrighttype = 0;
-  rGame(1);
-  EXPECT_EQ(at(gUra, 1000, 500), (Rgb{100, 200, 0})) << "switched off";
 }
 
-TEST_F(Compositor, SmallerDesignIsScaledAndCentred) {
+TEST_F(Compositor, BackgroundColourFillsTheDesignScaledAndCentred) {
   const struct {
     int designW, designH, windowW, windowH, x0, y0, pictureW, pictureH;
   } cases[] = {
-      {800, 600, 1280, 720, 160, 0, 960, 720},
-      {1000, 750, 1124, 644, 137, 3, 848, 636},
-      {640, 480, 720, 480, 40, 0, 640, 480},
-      {1920, 1080, 720, 480, 0, 37, 720, 405},
+      {800, 600, 1280, 720, 160, 0, 960, 720},  {1000, 750, 1124, 644, 137, 3, 848, 636},
+      {640, 480, 720, 480, 40, 0, 640, 480},    {1920, 1080, 720, 480, 0, 37, 720, 405},
+      {0, 0, 720, 480, 0, 37, 720, 405},  // no design size yet: the full frame
+      {1920, 1080, 1920, 1080, 0, 0, 1920, 1080},
   };
   for (const auto& c : cases) {
     window(c.windowW, c.windowH, 40);
@@ -101,46 +80,24 @@ TEST_F(Compositor, SmallerDesignIsScaledAndCentred) {
     const int mx = c.x0 + c.pictureW / 2, my = c.y0 + c.pictureH / 2;
     SCOPED_TRACE(std::to_string(c.designW) + "x" + std::to_string(c.designH) + " in " +
                  std::to_string(c.windowW) + "x" + std::to_string(c.windowH));
-    EXPECT_EQ(at(gUra, c.x0, c.y0), colour);
-    EXPECT_EQ(at(gUra, x1, y1), colour);
-    if (c.x0 > 0) {
-      EXPECT_EQ(at(gUra, c.x0 - 1, my), kBlack);
-    }
-    if (c.y0 > 0) {
-      EXPECT_EQ(at(gUra, mx, c.y0 - 1), kBlack);
-    }
-    if (x1 + 1 < c.windowW) {
-      EXPECT_EQ(at(gUra, x1 + 1, my), kBlack);
-    }
-    if (y1 + 1 < c.windowH) {
-      EXPECT_EQ(at(gUra, mx, y1 + 1), kBlack);
-    }
-    EXPECT_EQ(cashok, 1);
+    expectComposed({{c.x0, c.y0, colour}, {x1, y1, colour}});
+    if (c.x0 > 0) expectComposed({{c.x0 - 1, my, kBlack}, {x1 + 1, my, kBlack}});
+    if (c.y0 > 0) expectComposed({{mx, c.y0 - 1, kBlack}, {mx, y1 + 1, kBlack}});
+    EXPECT_EQ(pix[y1 * kFrameW + x1], 0x336699u) << "handed to the presenter";
+    EXPECT_EQ(cashok, c.pictureW < kFrameW) << "only a scaled copy is cached";
   }
 }
 
-TEST_F(Compositor, RedrawWithoutRecompositionKeepsTheLastScene) {
+TEST_F(Compositor, RedrawKeepsTheLastSceneAndAFrozenDisplayOnlyPresents) {
   window(1280, 720, 72);
   HaikeiCGtype = 0x00FF00;
   rGame(1);
   HaikeiCGtype = 0xFF0000;
   rGame(0);
-  EXPECT_EQ(at(gUra, 640, 360), (Rgb{0, 255, 0}));
+  expectComposed({{640, 360, {0, 255, 0}}});
   rGame(1);
-  EXPECT_EQ(at(gUra, 640, 360), (Rgb{255, 0, 0}));
-}
+  expectComposed({{640, 360, {255, 0, 0}}});
 
-TEST_F(Compositor, NoDesignSizeYetComposesTheFullFrame) {
-  window(1280, 720, 72);
-  SystemSizeW = SystemSizeH = 0;
-  HaikeiCGtype = 0x00FF00;
-  rGame(1);
-  EXPECT_EQ(at(gUra, 0, 0), (Rgb{0, 255, 0}));
-  EXPECT_EQ(at(gUra, 1279, 719), (Rgb{0, 255, 0}));
-}
-
-TEST_F(Compositor, FrozenDisplayOnlyPresents) {
-  window(1280, 720, 72);
   SystemMode = 1;
   std::memset(gUra, 0x5A, kFrameBytes);
   std::memset(gHaikeiBits, 0x11, kFrameBytes);
@@ -152,122 +109,64 @@ TEST_F(Compositor, FrozenDisplayOnlyPresents) {
   EXPECT_EQ(pix[0], 0x5A5A5Au);
 }
 
-TEST_F(Compositor, MessageWindowBoundsAt72PixelFont) {
+TEST_F(Compositor, MessageWindowNeedsTheFirstLineOrAFaceAndHasItsBoundsAt72PixelFont) {
   window(1280, 720, 72);  // left = 184, window columns 150..1133
-  std::strcpy(Msg1, kOneCharacter);
-  rGame(1);
-  EXPECT_EQ(at(gUra, 1100, 391), kBlack);
-  EXPECT_EQ(at(gUra, 1100, 392), kWindowOnBlack);
-  EXPECT_EQ(at(gUra, 1100, 667), kWindowOnBlack);
-  EXPECT_EQ(at(gUra, 1100, 668), kBlack) << "without Msg4 the window stops above the last line";
-  EXPECT_EQ(at(gUra, 149, 500), kBlack);
-  EXPECT_EQ(at(gUra, 150, 500), kWindowOnBlack);
-  EXPECT_EQ(at(gUra, 1133, 500), kWindowOnBlack);
-  EXPECT_EQ(at(gUra, 1134, 500), kBlack);
-
-  std::strcpy(Msg4, kOneCharacter);
-  rGame(0);
-  EXPECT_EQ(at(gUra, 1100, 719), kWindowOnBlack) << "with Msg4 it reaches the bottom";
-}
-
-TEST_F(Compositor, MessageWindowBoundsAt40PixelFontInALetterbox) {
-  window(720, 480, 40);  // picture 720 x 405 from row 37.5; left = 96
-  HaikeiCGtype = 0xFFFFFF;
-  std::strcpy(Msg1, kOneCharacter);
-  rGame(1);
-  const Rgb white{255, 255, 255}, tinted{255, 255, 127};
-  EXPECT_EQ(at(gUra, 600, 252), white);
-  EXPECT_EQ(at(gUra, 600, 253), tinted);
-  EXPECT_EQ(at(gUra, 600, 410), tinted);
-  EXPECT_EQ(at(gUra, 600, 411), white);
-  EXPECT_EQ(at(gUra, 77, 300), white);
-  EXPECT_EQ(at(gUra, 78, 300), tinted);
-  EXPECT_EQ(at(gUra, 645, 300), tinted);
-  EXPECT_EQ(at(gUra, 646, 300), white);
-  EXPECT_EQ(at(gUra, 600, 36), kBlack) << "letterbox above the picture";
-}
-
-TEST_F(Compositor, WindowNeedsTheFirstLineOrAFace) {
-  window(1280, 720, 72);
   std::strcpy(Msg2, kOneCharacter);
   rGame(1);
-  EXPECT_EQ(at(gUra, 1100, 500), kBlack);
+  expectComposed({{1100, 500, kBlack}});
   FaceCG = 1;
-  std::memset(Msg2, 0, kLineBytes);
   rGame(0);
-  EXPECT_EQ(at(gUra, 1100, 500), kWindowOnBlack);
+  expectComposed({{1100, 500, kWin}});
+  FaceCG = 0;
+  std::memset(Msg2, 0, kLineBytes);
+  std::strcpy(Msg1, kOneCharacter);
+  rGame(0);
+  expectComposed({{1100, 391, kBlack}, {1100, 392, kWin}, {1100, 667, kWin}, {1100, 668, kBlack},
+                  {149, 500, kBlack},  {150, 500, kWin},  {1133, 500, kWin}, {1134, 500, kBlack}});
+  std::strcpy(Msg4, kOneCharacter);
+  rGame(0);
+  expectComposed({{1100, 719, kWin}});  // with Msg4 it reaches the bottom
 }
 
 TEST_F(Compositor, ChoiceBarsAt72PixelFont) {
   window(1280, 720, 72);  // columns 116..1171
   SelectMode = 1;
-  std::strcpy(Msg1, kOneCharacter);
-  std::strcpy(SelectMsg1, kOneCharacter);
-  std::strcpy(SelectMsg2, kOneCharacter);
-  std::strcpy(SelectMsg3, kOneCharacter);
+  for (char* line : {Msg1, SelectMsg1, SelectMsg2, SelectMsg3}) std::strcpy(line, kOneCharacter);
   SelectNow = 1;
   CaptureStdout();
   rGame(1);
   EXPECT_EQ(GetCapturedStdout(), "0 : 152\n");
-  EXPECT_EQ(at(gUra, 1160, 0), kWindowOnBlack);
-  EXPECT_EQ(at(gUra, 1160, 151), kWindowOnBlack);
-  EXPECT_EQ(at(gUra, 1160, 152), kBlack);
-  EXPECT_EQ(at(gUra, 1160, 227), kBlack);
-  EXPECT_EQ(at(gUra, 1160, 228), kBarOnBlack);
-  EXPECT_EQ(at(gUra, 1160, 299), kBarOnBlack);
-  EXPECT_EQ(at(gUra, 1160, 300), kBlack);
-  EXPECT_EQ(at(gUra, 1160, 304), kHighlightOnBlack);
-  EXPECT_EQ(at(gUra, 1160, 375), kHighlightOnBlack);
-  EXPECT_EQ(at(gUra, 1160, 380), kBarOnBlack);
-  EXPECT_EQ(at(gUra, 1160, 460), kBlack) << "no fourth choice";
-  EXPECT_EQ(at(gUra, 115, 240), kBlack);
-  EXPECT_EQ(at(gUra, 116, 240), kBarOnBlack);
-  EXPECT_EQ(at(gUra, 1171, 240), kBarOnBlack);
-  EXPECT_EQ(at(gUra, 1172, 240), kBlack);
-
+  expectComposed({{1160, 0, kWin},    {1160, 151, kWin}, {1160, 152, kBlack}, {1160, 227, kBlack},
+                  {1160, 228, kBar},  {1160, 299, kBar}, {1160, 300, kBlack}, {1160, 304, kLit},
+                  {1160, 375, kLit},  {1160, 380, kBar}, {1160, 460, kBlack},  // no fourth
+                  {115, 240, kBlack}, {116, 240, kBar},  {1171, 240, kBar},   {1172, 240, kBlack}});
   std::strcpy(Msg3, kOneCharacter);
   CaptureStdout();
   rGame(0);
   EXPECT_EQ(GetCapturedStdout(), "0 : 228\n") << "a third question line makes the box taller";
-  EXPECT_EQ(at(gUra, 1160, 227), kWindowOnBlack);
+  expectComposed({{1160, 227, kWin}});
 }
 
-TEST_F(Compositor, ChoiceBarsAt40PixelFontCoverFractionalRows) {
-  window(720, 480, 40);  // top = 37.5; columns 60..667
+TEST_F(Compositor, WindowAndBarsAt40PixelFontInALetterboxCoverFractionalRows) {
+  window(720, 480, 40);  // picture 720 x 405 from row 37.5; left = 96
+  HaikeiCGtype = 0xFFFFFF;
+  std::strcpy(Msg1, kOneCharacter);
+  rGame(1);
+  const Rgb tint{255, 255, 127};
+  expectComposed({{600, 252, kWhite}, {600, 253, tint}, {600, 410, tint}, {600, 411, kWhite},
+                  {77, 300, kWhite},  {78, 300, tint},  {645, 300, tint}, {646, 300, kWhite},
+                  {600, 36, kBlack}});
+
+  HaikeiCGtype = 0x000000;  // bar columns 60..667
+  std::memset(Msg1, 0, kLineBytes);
   SelectMode = 1;
   std::strcpy(SelectMsg1, kOneCharacter);
   SelectNow = 0;
   CaptureStdout();
   rGame(1);
   EXPECT_EQ(GetCapturedStdout(), "") << "no question, no box";
-  // b = 169.5: rows 169 .. 209 (y < 209.5)
-  EXPECT_EQ(at(gUra, 660, 168), kBlack);
-  EXPECT_EQ(at(gUra, 660, 169), kHighlightOnBlack);
-  EXPECT_EQ(at(gUra, 660, 209), kHighlightOnBlack);
-  EXPECT_EQ(at(gUra, 660, 210), kBlack);
-  EXPECT_EQ(at(gUra, 59, 180), kBlack);
-  EXPECT_EQ(at(gUra, 60, 180), kHighlightOnBlack);
-  EXPECT_EQ(at(gUra, 667, 180), kHighlightOnBlack);
-  EXPECT_EQ(at(gUra, 668, 180), kBlack);
-  EXPECT_EQ(at(gUra, 660, 600 - 200), kBlack) << "no message window on the choice screen";
-}
-
-TEST_F(Compositor, CachedPicturesAreDrawnWhateverTheSlotsType) {
-  window(1920, 1080, 96);
-  const uint8_t red[2 * 2 * 3] = {255, 0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0};
-  const uint8_t green[2 * 2 * 4] = {0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255};
-  cacheStorePicture(12, red, 2, 2, 3);
-  cacheStorePicture(13, green, 2, 2, 4);
-  HaikeiCG = 12;
-  HaikeiCGtype = 2;  // a JPEG slot, yet the cached picture is used
-  CharaCG[0] = 13;
-  CharaCGtype[0] = 0;
-  std::memset(gHaikeiBits, 0x40, kFrameBytes);
-  rGame(1);
-  EXPECT_EQ(at(gUra, 0, 0), (Rgb{255, 0, 0}));
-  EXPECT_EQ(at(gUra, 1, 1), (Rgb{255, 0, 0}));
-  EXPECT_EQ(at(gUra, 2, 0), (Rgb{0x40, 0x40, 0x40})) << "a picture background is not filled";
-  EXPECT_EQ(at(gUra, 959, 0), (Rgb{0, 255, 0})) << "centre character";
-  EXPECT_EQ(at(gUra, 960, 1), (Rgb{0, 255, 0}));
-  EXPECT_EQ(at(gUra, 961, 0), (Rgb{0x40, 0x40, 0x40}));
+  // b = 169.5: rows 169 .. 209 (y < 209.5); no message window below.
+  expectComposed({{660, 168, kBlack}, {660, 169, kLit}, {660, 209, kLit}, {660, 210, kBlack},
+                  {59, 180, kBlack},  {60, 180, kLit},  {667, 180, kLit}, {668, 180, kBlack},
+                  {660, 400, kBlack}});
 }

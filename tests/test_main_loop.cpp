@@ -2,179 +2,118 @@
 // the joystick rows and the quit requests it must not lose.
 #include <SDL/SDL.h>
 
-#include <cstdlib>
-
 #include <chrono>
 #include <cstring>
-#include <functional>
+#include <vector>
 
 #include "main/main_loop.h"
 #include "main/platform.h"
 #include "main/sdl_state.h"
 #include "scenario/engine_state.h"
 #include "support/scenario_support.h"
-#include "support/test_support.h"
 
 using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
 
 namespace {
 
-std::function<void(int)> gScript;  // called with the pass number, from 1
+// An event queued at the start of a pass. Joystick events also set the
+// simulated state of their button and of `alsoHeld`.
+struct Step { int pass; Uint8 type; int code = 0, alsoHeld = -1; };
+std::vector<Step> gSteps;
 int gPasses;
 
-void scriptedPass() {
-  ++gPasses;
-  if (gPasses > 200) {  // a loop that does not end on its own fails the test
-    SDL_Event e{};
-    e.type = SDL_QUIT;
-    SDL_PushEvent(&e);
-    return;
+void push(const Step& s) {
+  SDL_Event e{};
+  e.type = s.type;
+  if (s.type == SDL_KEYDOWN || s.type == SDL_KEYUP) e.key.keysym.sym = SDLKey(s.code);
+  if (s.type == SDL_JOYBUTTONDOWN || s.type == SDL_JOYBUTTONUP) {
+    e.jbutton.button = Uint8(s.code);
+    for (int b : {s.code, s.alsoHeld}) {
+      if (b >= 0) gJoySimButtons[b] = s.type == SDL_JOYBUTTONDOWN;
+    }
   }
-  gScript(gPasses);
+  ASSERT_EQ(SDL_PushEvent(&e), 0);
 }
 
-void push(Uint8 type, int code) {
-  SDL_Event e;
-  std::memset(&e, 0, sizeof e);
-  e.type = type;
-  if (type == SDL_KEYDOWN || type == SDL_KEYUP) e.key.keysym.sym = static_cast<SDLKey>(code);
-  if (type == SDL_JOYBUTTONDOWN || type == SDL_JOYBUTTONUP) e.jbutton.button = Uint8(code);
-  if (type == SDL_MOUSEBUTTONDOWN || type == SDL_MOUSEBUTTONUP) e.button.button = Uint8(code);
-  ASSERT_EQ(SDL_PushEvent(&e), 0);
+void scriptedPass() {
+  if (++gPasses > 200) return push({0, SDL_QUIT});  // a loop that does not end fails
+  for (const Step& s : gSteps) {
+    if (s.pass == gPasses) push(s);
+  }
 }
 
 class MainLoop : public PlayerDirTest {
  protected:
   void SetUp() override {
     PlayerDirTest::SetUp();
-    setenv("SDL_VIDEODRIVER", "dummy", 0);  // headless unless told otherwise
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-    std::memset(&event, 0, sizeof event);
-    gPasses = 0;
     gPassHook = scriptedPass;
-    menumode = 0;
   }
   void TearDown() override {
-    gPassHook = nullptr;
-    gJoySimulated = false;
+    gPassHook = nullptr, gJoySimulated = false;
     std::memset(gJoySimButtons, 0, sizeof gJoySimButtons);
     SDL_Quit();
     PlayerDirTest::TearDown();
   }
-  // Each advance adds 1 to entry 0 of gFlag8.
-  void countingScenario() { startScenario("SCENE:1\nFLAG8.PLUS:1\nKEYWAIT:\nGOTO:1\n"); }
+  void run(const char* scenario, std::vector<Step> steps, int pad = 0) {
+    for (SDL_Event e; SDL_PollEvent(&e);) {  // drop what an earlier case left queued
+    }
+    engineStateClear();
+    startScenario(scenario);
+    menumode = 0, padok = pad, gPasses = 0;
+    gJoySimulated = pad != 0;
+    gSteps = std::move(steps);
+    runMainLoop();
+  }
 };
+
+// Each advance adds 1 to entry 0 of gFlag8.
+const char kCounting[] = "SCENE:1\nFLAG8.PLUS:1\nKEYWAIT:\nGOTO:1\n";
+const Uint8 kDown = SDL_KEYDOWN, kUp = SDL_KEYUP, kQuit = SDL_QUIT;
+const Uint8 kJoyDown = SDL_JOYBUTTONDOWN, kJoyUp = SDL_JOYBUTTONUP;
 
 }  // namespace
 
-TEST_F(MainLoop, HeldKeyActsOnceAndANewPressActsAgain) {
-  countingScenario();
-  gScript = [](int pass) {
-    if (pass == 1) push(SDL_KEYDOWN, SDLK_RETURN);
-    if (pass == 6) push(SDL_KEYUP, SDLK_RETURN);
-    if (pass == 8) push(SDL_KEYDOWN, SDLK_KP_ENTER);
-    if (pass == 9) push(SDL_KEYUP, SDLK_KP_ENTER);
-    if (pass == 11) push(SDL_QUIT, 0);
+TEST_F(MainLoop, OneActionPerPressAndQuitRequestsAreKept) {
+  const struct {
+    const char* name;
+    int padok;
+    std::vector<Step> steps;
+    int passes, flag;
+    bool menu;
+  } cases[] = {
+      {"held key acts once, a new press acts again", 0,
+       {{1, kDown, SDLK_RETURN}, {6, kUp, SDLK_RETURN}, {8, kDown, SDLK_KP_ENTER},
+        {9, kUp, SDLK_KP_ENTER}, {11, kQuit}}, 11, 3, false},
+      {"quit queued behind a release is not lost", 0,
+       {{1, kDown, SDLK_RETURN}, {2, kUp, SDLK_RETURN}, {2, kQuit}}, 2, 2, false},
+      {"joystick rows test the buttons (13 held with 4 acts as 13); 16 quits", 1,
+       {{1, kJoyDown, 4, 13}, {2, kJoyUp, 4, 13}, {4, kJoyDown, 16}}, 4, 2, false},
+      {"ignored joystick does nothing", 2, {{1, kJoyDown, 13, 16}, {3, kQuit}}, 3, 1, false},
+      {"space opens the menu", 0, {{1, kDown, SDLK_SPACE}, {2, kUp, SDLK_SPACE}, {3, kQuit}}, 3, 1,
+       true},
   };
-  runMainLoop();
-  EXPECT_EQ(gPasses, 11);
-  EXPECT_EQ(gFlag8[0], 3);
-  EXPECT_EQ(keypush, 0);
-}
-
-TEST_F(MainLoop, QuitQueuedBehindAReleaseIsNotLost) {
-  countingScenario();
-  gScript = [](int pass) {
-    if (pass == 1) push(SDL_KEYDOWN, SDLK_RETURN);
-    if (pass == 2) {
-      push(SDL_KEYUP, SDLK_RETURN);
-      push(SDL_QUIT, 0);
-    }
-  };
-  runMainLoop();
-  EXPECT_EQ(gPasses, 2);
+  for (const auto& c : cases) {
+    run(kCounting, c.steps, c.padok);
+    EXPECT_EQ((Ints{gPasses, gFlag8[0], menumode != 0}), (Ints{c.passes, c.flag, c.menu}))
+        << "passes, advances, menu: " << c.name;
+  }
 }
 
 TEST_F(MainLoop, QuitDuringATimedWaitEndsTheProgram) {
-  startScenario("KEYWAIT:\nWAIT:30\nKEYWAIT:\n");
-  gScript = [](int pass) {
-    if (pass == 1) {
-      push(SDL_KEYDOWN, SDLK_RETURN);
-      push(SDL_QUIT, 0);
-    }
-  };
   const auto t0 = std::chrono::steady_clock::now();
-  runMainLoop();
-  EXPECT_EQ(gPasses, 1);
+  run("KEYWAIT:\nWAIT:30\nKEYWAIT:\n", {{1, kDown, SDLK_RETURN}, {1, kQuit}});
+  EXPECT_EQ(gPasses, 1) << "the quit seen by the wait ended the first pass";
   EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(10));
 }
 
 TEST_F(MainLoop, AutomaticAdvanceRunsTheReaderEveryPass) {
   CaptureStdout();
-  startScenario("KISYU:PS3LINUX\nNOWAIT:1\nSCENE:1\nNOWAIT:1\nFLAG16.PLUS:1\nVERSION.CHECK:9\n"
-                "FLAG16.PLUS:1\nVERSION.CHECK:9\nFLAG16.PLUS:1\nVERSION.CHECK:9\nGOTO:1\n");
-  int seen = -1;
-  gScript = [&seen](int pass) {
-    if (pass == 10) {
-      seen = gFlag16[0];
-      push(SDL_QUIT, 0);
-    }
-  };
-  runMainLoop();
+  run("KISYU:PS3LINUX\nNOWAIT:1\nSCENE:1\nNOWAIT:1\nFLAG16.PLUS:1\nVERSION.CHECK:9\n"
+      "FLAG16.PLUS:1\nVERSION.CHECK:9\nFLAG16.PLUS:1\nVERSION.CHECK:9\nGOTO:1\n",
+      {{10, kQuit}});
   GetCapturedStdout();
-  // The start ran up to the first refused version (1); passes 1..9 each ran
-  // one more step.
-  EXPECT_EQ(seen, 10);
-}
-
-TEST_F(MainLoop, JoystickRowsTestTheButtonsThemselves) {
-  countingScenario();
-  padok = 1;
-  gJoySimulated = true;
-  gScript = [](int pass) {
-    if (pass == 1) {  // 13 and 4 held together act as 13
-      gJoySimButtons[13] = gJoySimButtons[4] = 1;
-      push(SDL_JOYBUTTONDOWN, 4);
-    }
-    if (pass == 2) {
-      gJoySimButtons[13] = gJoySimButtons[4] = 0;
-      push(SDL_JOYBUTTONUP, 4);
-    }
-    if (pass == 4) {  // the quit button
-      gJoySimButtons[16] = 1;
-      push(SDL_JOYBUTTONDOWN, 16);
-    }
-  };
-  runMainLoop();
-  EXPECT_EQ(gFlag8[0], 2);
-  EXPECT_EQ(gPasses, 4);
-}
-
-TEST_F(MainLoop, IgnoredJoystickDoesNothing) {
-  countingScenario();
-  padok = 2;
-  gJoySimulated = true;
-  gScript = [](int pass) {
-    if (pass == 1) {
-      gJoySimButtons[13] = gJoySimButtons[16] = 1;
-      push(SDL_JOYBUTTONDOWN, 13);
-    }
-    if (pass == 3) push(SDL_QUIT, 0);
-  };
-  runMainLoop();
-  EXPECT_EQ(gFlag8[0], 1);
-  EXPECT_EQ(gPasses, 3);
-}
-
-TEST_F(MainLoop, SpaceOpensTheMenu) {
-  countingScenario();
-  gScript = [](int pass) {
-    if (pass == 1) push(SDL_KEYDOWN, SDLK_SPACE);
-    if (pass == 2) push(SDL_KEYUP, SDLK_SPACE);
-    if (pass == 3) push(SDL_QUIT, 0);
-  };
-  runMainLoop();
-  EXPECT_NE(menumode, 0);
-  EXPECT_EQ(gFlag8[0], 1);
+  // The start ran up to the first refused version; each of the passes one more step.
+  EXPECT_EQ((Ints{gPasses, gFlag16[0]}), (Ints{10, 1 + 10}));
 }

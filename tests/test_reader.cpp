@@ -4,10 +4,7 @@
 #include <string>
 
 #include "scenario/engine_state.h"
-#include "scenario/reader.h"
-#include "scenario/scenario.h"
 #include "support/scenario_support.h"
-#include "support/test_support.h"
 
 using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
@@ -22,8 +19,7 @@ TEST_F(Reader, LineEndsOfEveryKindGiveTheSameStatements) {
   };
   for (const char* text : variants) {
     startScenario(text);
-    EXPECT_EQ(gFlag8[0], 7) << "stops at the key wait: " << text;
-    EXPECT_EQ(KeyWait, 1);
+    EXPECT_EQ((Ints{gFlag8[0], KeyWait}), (Ints{7, 1})) << "stops at the key wait: " << text;
     rCPGgetsina(0);
     EXPECT_EQ(gFlag8[0], 15) << "the next step goes on after it";
   }
@@ -32,71 +28,55 @@ TEST_F(Reader, LineEndsOfEveryKindGiveTheSameStatements) {
 TEST_F(Reader, LongLineIsCutAt103BytesAndTheNextLineRunsNormally) {
   const std::string text(150 - 6, 'a');
   startScenario("SIORI:" + text + "\nFLAG8.PLUS:5\nKEYWAIT:\n");
-  EXPECT_EQ(std::strlen(siori), 103u - 6u);
-  EXPECT_EQ(std::string(siori), text.substr(0, 97));
+  EXPECT_EQ(std::string(siori), text.substr(0, 103 - 6));
   EXPECT_EQ(gFlag8[0], 5);
 }
 
-TEST_F(Reader, LineOfSpacesAndLineWithoutColonDoNothing) {
-  startScenario("   \nFLAG8.PLUS 9\nFLAG8.PLUS:1\nKEYWAIT:\n");
-  EXPECT_EQ(gFlag8[0], 1);
-}
-
-TEST_F(Reader, SceneSearchFindsColonAndSpaceFormsButNotGluedNumber) {
+TEST_F(Reader, SceneSearchFromTheTopFindsColonAndSpaceFormsOnly) {
   startScenario(
       "KEYWAIT:\n"
       "SCENE7\nFLAG8.PLUS:100\nKEYWAIT:\n"
       "SCENE 7\nFLAG8.PLUS:1\nKEYWAIT:\n"
-      "SCENE:8\nFLAG8.PLUS:10\nKEYWAIT:\n");
+      "SCENE:8\nFLAG8.PLUS:10\nKEYWAIT:\nGOTO:7\n");
   rCPGgetsina(7);
-  EXPECT_EQ(gFlag8[0], 1);
-  EXPECT_EQ(SceneNum, 0) << "the space form is a mark but not a SCENE statement";
+  EXPECT_EQ((Ints{gFlag8[0], SceneNum}), (Ints{1, 0})) << "a space form is a mark, not a SCENE";
   rCPGgetsina(8);
-  EXPECT_EQ(gFlag8[0], 11);
-  EXPECT_EQ(SceneNum, 8);
-}
-
-TEST_F(Reader, SearchAlwaysStartsFromTheTop) {
-  startScenario("SCENE:1\nFLAG8.PLUS:1\nKEYWAIT:\nSCENE:2\nGOTO:1\n");
-  EXPECT_EQ(gFlag8[0], 1);
-  rCPGgetsina(2);  // SCENE:2 then GOTO:1 searches back to the top
-  EXPECT_EQ(gFlag8[0], 2);
-  EXPECT_EQ(SceneNum, 1);
-}
-
-TEST_F(Reader, MissingSceneRestsAtTheEnd) {
-  startScenario("KEYWAIT:\nFLAG8.PLUS:1\nKEYWAIT:\n");
+  EXPECT_EQ((Ints{gFlag8[0], SceneNum}), (Ints{11, 8}));
+  rCPGgetsina(0);
+  EXPECT_EQ(gFlag8[0], 12) << "GOTO:7 after scene 8 searched from the top";
   rCPGgetsina(42);
-  EXPECT_EQ(gFlag8[0], 0);
   rCPGgetsina(0);
   rCPGgetsina(0);
-  EXPECT_EQ(gFlag8[0], 0) << "every later step finds the end at once";
+  EXPECT_EQ(gFlag8[0], 12) << "a missing scene rests at the end for every later step";
 }
 
-TEST_F(Reader, LastLineWithoutLineEndIsExecutedAndStops) {
-  startScenario("FLAG8.PLUS:1\nFLAG8.PLUS:2");
-  EXPECT_EQ(gFlag8[0], 3);
-  EXPECT_EQ(KeyWait, 1);
-  rCPGgetsina(0);
-  EXPECT_EQ(gFlag8[0], 3);
-}
-
-TEST_F(Reader, GotoZeroSearchesNothingAndGoesOn) {
-  startScenario("GOTO:0\nFLAG8.PLUS:1\nKEYWAIT:\nFLAG8.PLUS:10\n");
-  EXPECT_EQ(gFlag8[0], 1);
+TEST_F(Reader, LinesThatRunAndLinesThatDoNot) {
+  const std::pair<const char*, int> cases[] = {
+      {"   \nFLAG8.PLUS 9\nFLAG8.PLUS:1\nKEYWAIT:\n", 1},  // blank, and without colon
+      {"GOTO:0\nFLAG8.PLUS:1\nKEYWAIT:\n", 1},  // searches nothing, goes on
+      {"FLAG8.PLUS:1\nFLAG8.PLUS:2", 3},  // last line without a line end, then a stop
+  };
+  for (const auto& [text, flag] : cases) {
+    startScenario(text);
+    EXPECT_EQ((Ints{gFlag8[0], KeyWait}), (Ints{flag, 1})) << text;
+    rCPGgetsina(0);
+    rCPGgetsina(0);
+    EXPECT_EQ(gFlag8[0], flag) << "nothing after the stop: " << text;
+  }
 }
 
 TEST_F(Reader, ScenarioSwitchCarriesFlagsAndResetsTheDisplay) {
   writeFile("second.txt", "FLAG8.PLUS:10\nKEYWAIT:\n");
   startScenario("FLAG8.PLUS:1\nSINARIO.READ:second.txt\nFLAG8.PLUS:100\n");
   EXPECT_STREQ(SinaFile, "second.txt");
-  EXPECT_EQ(gFlag8[0], 11);
-  EXPECT_EQ(HaikeiCGtype, 0xFFFFFF);
+  EXPECT_EQ((Ints{gFlag8[0], HaikeiCGtype}), (Ints{11, 0xFFFFFF})) << "flags kept, display reset";
   rCPGgetsina(0);
   EXPECT_EQ(gFlag8[0], 11) << "the old file is not read again";
 }
 
 TEST_F(Reader, UnopenableFileIsReportedOnceAndPlaysAsEmpty) {
+  rCPGgetsina(0);
+  EXPECT_EQ(KeyWait, 0) << "no file named yet: nothing runs";
   std::strcpy(SinaFile, "missing.txt");
   CaptureStdout();
   rCPGgetsina(0);
@@ -113,15 +93,9 @@ TEST_F(Reader, EndlessGotoLoopEndsTheStepAtTheDepthCap) {
   CaptureStdout();
   startScenario("SCENE:1\nFLAG16.PLUS:1\nGOTO:1\nFLAG8.PLUS:1\nKEYWAIT:\n");
   const std::string out = GetCapturedStdout();
-  EXPECT_EQ(gFlag16[0], kMaxJumpDepth) << "one pass through the scene per nested reader";
+  // One pass through the scene per nested reader, then a stop.
+  EXPECT_EQ((Ints{gFlag16[0], KeyWait}), (Ints{kMaxJumpDepth, 1}));
   EXPECT_NE(out.find("step ended"), std::string::npos);
-  EXPECT_EQ(KeyWait, 1);
   rCPGgetsina(0);  // the next step goes on after the innermost jump
-  EXPECT_EQ(gFlag8[0], 1);
-  EXPECT_EQ(gFlag16[0], kMaxJumpDepth);
-}
-
-TEST_F(Reader, EmptySinaFileRunsNothing) {
-  rCPGgetsina(0);
-  EXPECT_EQ(KeyWait, 0);
+  EXPECT_EQ((Ints{gFlag8[0], gFlag16[0]}), (Ints{1, kMaxJumpDepth}));
 }

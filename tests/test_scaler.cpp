@@ -1,4 +1,5 @@
 // The scale choice and the bilinear scaler.
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -12,19 +13,13 @@ namespace {
 
 class Scaler : public PlayerDirTest {};
 
-struct Fit {
-  int designW, designH, windowW, windowH;
-  double resizeX, resizeY;
-};
-
 // Straightforward bilinear filter over a w x h picture in a frame buffer,
 // with the edge pixel repeated past the last column and row.
 std::vector<uint8_t> referenceResize(const uint8_t* src, int sw, int sh, int dw, int dh) {
   std::vector<uint8_t> out(size_t(dw) * dh * 3);
   const double sx = double(sw) / dw, sy = double(sh) / dh;
   auto at = [&](int x, int y, int c) {
-    if (x > sw - 1) x = sw - 1;
-    if (y > sh - 1) y = sh - 1;
+    x = std::min(x, sw - 1), y = std::min(y, sh - 1);
     return int(src[size_t(y) * kFrameStride + size_t(x) * 3 + c]);
   };
   double fy = 0;
@@ -47,93 +42,51 @@ std::vector<uint8_t> referenceResize(const uint8_t* src, int sw, int sh, int dw,
 
 void fillRandom(uint8_t* frame, unsigned seed) {
   std::mt19937 rng(seed);
-  for (int i = 0; i < kFrameBytes; i += 4) {
-    const uint32_t v = rng();
-    std::memcpy(frame + i, &v, i + 4 <= kFrameBytes ? 4 : kFrameBytes - i);
-  }
+  for (int i = 0; i < kFrameBytes; i++) frame[i] = uint8_t(rng());
 }
 
 }  // namespace
 
 TEST_F(Scaler, ScaleChoiceKeepsRowsWholeSixteenByteUnits) {
-  const Fit fits[] = {
-      {640, 480, 1920, 1080, 1440, 1080},
-      {800, 600, 576, 384, 512, 384},
-      {800, 600, 1280, 720, 960, 720},
-      {1920, 1080, 1280, 720, 1280, 720},
-      {640, 480, 720, 480, 640, 480},
+  const struct {
+    int designW, designH, windowW, windowH;
+    double resizeX, resizeY;
+  } fits[] = {
+      {640, 480, 1920, 1080, 1440, 1080}, {800, 600, 576, 384, 512, 384},
+      {800, 600, 1280, 720, 960, 720},    {1920, 1080, 1280, 720, 1280, 720},
+      {640, 480, 720, 480, 640, 480},     {0, 0, 720, 480, 720, 405},  // no design size yet
+      {1000, 750, 1124, 644, 848.67, 636.5},  // ten 0.001 steps below 644/750, unrounded
   };
-  for (const Fit& f : fits) {
+  for (const auto& f : fits) {
     SystemSizeW = f.designW, SystemSizeH = f.designH, w = f.windowW, h = f.windowH;
     scaleSceneToWindow();
-    EXPECT_DOUBLE_EQ(resizeX, f.resizeX) << f.designW << "x" << f.designH << " in " << w;
-    EXPECT_DOUBLE_EQ(resizeY, f.resizeY) << f.designW << "x" << f.designH << " in " << w;
+    EXPECT_NEAR(resizeX, f.resizeX, 0.005) << f.designW << "x" << f.designH << " in " << w;
+    EXPECT_NEAR(resizeY, f.resizeY, 0.005) << f.designW << "x" << f.designH << " in " << w;
   }
-  // Ten steps of 0.001 below 644/750, kept unrounded.
-  SystemSizeW = 1000, SystemSizeH = 750, w = 1124, h = 644;
-  scaleSceneToWindow();
-  EXPECT_EQ(int(resizeX), 848);
-  EXPECT_EQ(int(resizeY), 636);
-  EXPECT_NEAR(resizeX, 848.67, 0.005);
-  EXPECT_NEAR(resizeY, 636.5, 0.005);
 }
 
-TEST_F(Scaler, NoDesignSizeYetScalesTheFullFrame) {
-  SystemSizeW = SystemSizeH = 0, w = 1280, h = 720;
-  scaleSceneToWindow();
-  EXPECT_DOUBLE_EQ(resizeX, 1280);
-  EXPECT_DOUBLE_EQ(resizeY, 720);
-}
-
-TEST_F(Scaler, SameSizeCopiesUnchanged) {
-  fillRandom(gHaikeiBits, 1);
-  std::memset(gUraCash, 0, kFrameBytes);
-  rOPGresize(gUraCash, 333, 211, gHaikeiBits, 333, 211);
-  for (int y = 0; y < 211; y++) {
-    ASSERT_EQ(std::memcmp(gUraCash + y * kFrameStride, gHaikeiBits + y * kFrameStride, 333 * 3), 0);
-  }
-  EXPECT_EQ(framePixel(gUraCash, 333, 0)[0], 0) << "nothing written right of the picture";
-  EXPECT_EQ(framePixel(gUraCash, 0, 211)[0], 0) << "nothing written below the picture";
-}
-
-TEST_F(Scaler, MatchesTheReferenceFilterAndRepeatsEdges) {
+// The source frame is random beyond the picture too, so reading a neighbour
+// outside it at the last column or row shows up as a mismatch.
+TEST_F(Scaler, MatchesTheReferenceFilterRepeatsEdgesAndSkipsEmptySizes) {
   fillRandom(gHaikeiBits, 2);
   const int sizes[][4] = {{1920, 1080, 1280, 720}, {800, 600, 960, 720}, {1000, 750, 848, 636},
-                          {5, 3, 17, 11},          {1920, 1080, 1920, 1080}, {7, 7, 1, 1}};
+                          {5, 3, 17, 11},          {1920, 1080, 1920, 1080}, {333, 211, 333, 211},
+                          {7, 7, 1, 1}};
   for (const auto& s : sizes) {
     std::memset(gUraCash, 0, kFrameBytes);
     rOPGresize(gUraCash, s[2], s[3], gHaikeiBits, s[0], s[1]);
     const std::vector<uint8_t> want = referenceResize(gHaikeiBits, s[0], s[1], s[2], s[3]);
     for (int y = 0; y < s[3]; y++) {
       ASSERT_EQ(std::memcmp(gUraCash + size_t(y) * kFrameStride, &want[size_t(y) * s[2] * 3],
-                            size_t(s[2]) * 3),
-                0)
+                            size_t(s[2]) * 3), 0)
           << s[0] << "x" << s[1] << " -> " << s[2] << "x" << s[3] << " row " << y;
     }
+    EXPECT_TRUE(s[2] == kFrameW || framePixel(gUraCash, s[2], 0)[0] == 0) << "right of it";
+    EXPECT_TRUE(s[3] == kFrameH || framePixel(gUraCash, 0, s[3])[0] == 0) << "below it";
   }
-}
-
-TEST_F(Scaler, UniformPictureStaysUniformUpToTheEdges) {
-  std::memset(gHaikeiBits, 0, kFrameBytes);  // black around the picture
-  for (int y = 0; y < 600; y++) {
-    for (int x = 0; x < 800; x++) {
-      std::memcpy(gHaikeiBits + y * kFrameStride + x * 3, "\x30\x60\x90", 3);
-    }
-  }
-  rOPGresize(gUraCash, 960, 720, gHaikeiBits, 800, 600);
-  for (int y = 0; y < 720; y += 7) {
-    for (int x = 0; x < 960; x += 5) {
-      ASSERT_EQ(std::memcmp(framePixel(gUraCash, x, y), "\x30\x60\x90", 3), 0) << x << "," << y;
-    }
-  }
-  EXPECT_EQ(std::memcmp(framePixel(gUraCash, 959, 719), "\x30\x60\x90", 3), 0)
-      << "the last column and row do not blend in what lies outside the picture";
-}
-
-TEST_F(Scaler, DegenerateSizesWriteNothing) {
   std::memset(gUraCash, 0xAB, kFrameBytes);
   rOPGresize(gUraCash, 100, 0, gHaikeiBits, 10, 10);
   rOPGresize(gUraCash, 0, 100, gHaikeiBits, 10, 10);
   rOPGresize(gUraCash, 100, 100, gHaikeiBits, 0, 10);
-  EXPECT_EQ(gUraCash[0], 0xAB);
+  EXPECT_EQ(gUraCash[0], 0xAB) << "an empty size writes nothing";
 }

@@ -2,7 +2,19 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "scenario/reader.h"
+#include "scenario/scenario.h"
+#include "support/test_support.h"
 
 // Writes `text` as sinario.txt in the current directory and starts a new game
 // on it (SinaFile set, reader run to its first stop).
-void startScenario(const std::string& text);
+inline void startScenario(const std::string& text) {
+  writeFile("sinario.txt", text);
+  setScenarioPath("sinario.txt");
+  rOPGstartsina();
+}
+
+// Several engine values compared at once: EXPECT_EQ((Ints{a, b}), (Ints{1, 2})).
+using Ints = std::vector<int>;
