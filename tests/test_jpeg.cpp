@@ -214,8 +214,8 @@ Bytes cat(std::initializer_list<Bytes> parts) {
 }
 
 struct HandMade {
-  int width = 8, height = 8;
-  int restartInterval = -1;  // -1: no DRI segment
+  int width, height, restartInterval;  // restart interval -1: no DRI segment
+  HandMade(int w = 8, int h = 8, int restart = -1) : width(w), height(h), restartInterval(restart) {}
   Bytes acExtra;             // AC symbols with 2-bit codes 10, 11 beside EOB = 0
   bool eobIsOne = false;     // instead: AC table {0x01: "0", EOB: "1"}
   int sampling = 0x11;
@@ -347,7 +347,8 @@ TEST(JpegRestarts, PredictorsResetAtAnyRstAndEoiEndsQuietly) {
   EXPECT_EQ(playerDecode(handMade(m)), JpegError::ZeroRestartInterval);
 
   // An interval ending in a byte 0xFF: its stuffing byte comes before the marker.
-  m = HandMade{16, 8, 1, {}, true};
+  m = HandMade(16, 8, 1);
+  m.eobIsOne = true;
   ASSERT_EQ(entropy("111"), Bytes({0xFF, 0x00}));
   m.scan = cat({entropy("111"), {0xFF, 0xD1}, entropy("01")});
   ASSERT_EQ(playerDecode(handMade(m), out), JpegError::None);
