@@ -101,26 +101,17 @@ Bytes zlibCompress(const Bytes& raw) {
 
 const Bytes kSignature = {0x89, 'P', 'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a};
 
-// A file of a header and one IDAT chunk holding `scanlines` (or none).
-Bytes handMadePng(const Bytes& ihdr, const Bytes& scanlines, bool idat = true, bool iend = true) {
+// A file of a header (none when empty), one IDAT chunk holding `idat` (none when empty) and an end chunk.
+Bytes pngFile(const Bytes& ihdr, const Bytes& idat) {
   Bytes file = kSignature;
-  chunk(file, "IHDR", ihdr);
-  if (idat) chunk(file, "IDAT", zlibCompress(scanlines));
-  if (iend) chunk(file, "IEND", {});
-  return file;
-}
-const Bytes kBrokenStream = [] {
-  Bytes file = kSignature;
-  chunk(file, "IHDR", header(2, 2, 8, 2));
-  chunk(file, "IDAT", {0x78, 0x01, 0x07, 0, 0, 0, 0});  // block type 3
-  return file;
-}();
-const Bytes kHeadless = [] {
-  Bytes file = kSignature;
-  chunk(file, "IDAT", zlibCompress(Bytes(10, 0)));
+  if (!ihdr.empty()) chunk(file, "IHDR", ihdr);
+  if (!idat.empty()) chunk(file, "IDAT", idat);
   chunk(file, "IEND", {});
   return file;
-}();
+}
+Bytes scanPng(const Bytes& ihdr, const Bytes& scanlines) { return pngFile(ihdr, zlibCompress(scanlines)); }
+const Bytes kBrokenStream = pngFile(header(2, 2, 8, 2), {0x78, 0x01, 0x07, 0, 0, 0, 0});  // block type 3
+const Bytes kHeadless = pngFile({}, zlibCompress(Bytes(10, 0)));
 
 PngStatus decode(const Bytes& file, PngInfo& info) {
   const size_t n = std::min(file.size(), size_t(kMaxFileRead));
@@ -217,7 +208,7 @@ TEST(PngDecode, ConformanceSuiteMatchesLibpng) {
 
 TEST(PngDecode, HeadersAndSignaturesOutsideTheSubsetAreRefused) {
   PngInfo info;
-  Bytes file = handMadePng(header(1, 1, 8, 2), {0, 10, 20, 30});
+  Bytes file = scanPng(header(1, 1, 8, 2), {0, 10, 20, 30});
   file[0] = 'x';  // only bytes 1 to 3 of the signature count
   file[4] = file[5] = file[6] = file[7] = 0;
   ASSERT_EQ(decode(file, info), PngStatus::Ok);
@@ -242,32 +233,32 @@ TEST(PngDecode, HeadersAndSignaturesOutsideTheSubsetAreRefused) {
       {header(0xffffffffu, 0xffffffffu, 8, 6), PngStatus::TooLarge},
       {header(1920, 1080, 8, 6), PngStatus::MissingRows},  // the largest that fits is accepted
   };
-  for (const auto& c : cases) EXPECT_EQ(decode(handMadePng(c.ihdr, Bytes(100, 0)), info), c.status);
+  for (const auto& c : cases) EXPECT_EQ(decode(scanPng(c.ihdr, Bytes(100, 0)), info), c.status);
 }
 
 // Zeros above the first row and left of the first pixel; an unknown filter
 // type leaves the row as stored.
 TEST(PngDecode, FirstRowAndUnknownFilters) {
   PngInfo info;
-  ASSERT_EQ(decode(handMadePng(header(2, 3, 8, 6), {4, 1, 2, 3, 4, 5, 6, 7, 8,    // Paeth: like Sub
+  ASSERT_EQ(decode(scanPng(header(2, 3, 8, 6), {4, 1, 2, 3, 4, 5, 6, 7, 8,    // Paeth: like Sub
                                                     2, 1, 1, 1, 1, 1, 1, 1, 1,    // Up
                                                     9, 9, 8, 7, 6, 5, 4, 3, 2}),  // unknown
                    info),
             PngStatus::Ok);
   EXPECT_EQ(decodedPixels(info), Bytes({1, 2, 3, 4, 6, 8, 10, 12, 2, 3, 4, 5, 7, 9, 11, 13, 9, 8, 7, 6, 5, 4, 3, 2}));
-  ASSERT_EQ(decode(handMadePng(header(1, 2, 8, 6), {2, 200, 100, 50, 3, 2, 5, 7, 9, 9}), info), PngStatus::Ok);
+  ASSERT_EQ(decode(scanPng(header(1, 2, 8, 6), {2, 200, 100, 50, 3, 2, 5, 7, 9, 9}), info), PngStatus::Ok);
   EXPECT_EQ(decodedPixels(info), Bytes({200, 100, 50, 3, 205, 107, 59, 12}));
 }
 
 TEST(PngDecode, ShortLongAndDamagedFiles) {
   PngInfo info;
   // Bytes after the last row are ignored; too few rows, or none, are refused.
-  ASSERT_EQ(decode(handMadePng(header(1, 2, 8, 2), {0, 1, 2, 3, 0, 4, 5, 6, 1, 9, 9, 9, 9, 9}), info), PngStatus::Ok);
+  ASSERT_EQ(decode(scanPng(header(1, 2, 8, 2), {0, 1, 2, 3, 0, 4, 5, 6, 1, 9, 9, 9, 9, 9}), info), PngStatus::Ok);
   EXPECT_EQ(decodedPixels(info), Bytes({1, 2, 3, 4, 5, 6}));
-  EXPECT_EQ(decode(handMadePng(header(2, 3, 8, 2), {0, 1, 2, 3, 4, 5, 6, 1, 1, 2, 3, 4, 5}), info),
+  EXPECT_EQ(decode(scanPng(header(2, 3, 8, 2), {0, 1, 2, 3, 4, 5, 6, 1, 1, 2, 3, 4, 5}), info),
             PngStatus::MissingRows);
   EXPECT_EQ(info.rowsDecoded, 1);
-  EXPECT_EQ(decode(handMadePng(header(2, 2, 8, 2), {}, false), info), PngStatus::MissingRows);
+  EXPECT_EQ(decode(pngFile(header(2, 2, 8, 2), {}), info), PngStatus::MissingRows);
   EXPECT_EQ(decode(kHeadless, info), PngStatus::NoHeader);
   EXPECT_EQ(decode(kBrokenStream, info), PngStatus::BadStream);
   EXPECT_EQ(info.stream, InflateStatus::BadBlockType);
