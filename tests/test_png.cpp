@@ -50,6 +50,7 @@ bool libpngDecode(const Bytes& file, png_uint_32& width, png_uint_32& height, in
       PNG_LIBPNG_VER_STRING, nullptr, [](png_structp p, png_const_charp) { png_longjmp(p, 1); },
       [](png_structp, png_const_charp) {});
   png_infop info = png_create_info_struct(png);
+  std::vector<png_bytep> rows;  // before the jump point, so a refusal still frees it
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_read_struct(&png, &info, nullptr);
     return false;
@@ -66,7 +67,6 @@ bool libpngDecode(const Bytes& file, png_uint_32& width, png_uint_32& height, in
   png_read_update_info(png, info);
   const size_t rowBytes = png_get_rowbytes(png, info);
   pixels.resize(rowBytes * height);
-  std::vector<png_bytep> rows;
   for (png_uint_32 y = 0; y < height; y++) rows.push_back(&pixels[y * rowBytes]);
   png_read_image(png, rows.data());
   png_read_end(png, nullptr);
