@@ -168,32 +168,28 @@ double psnr(const Picture& a, const Picture& b) {
   return se == 0 ? 99 : 10 * std::log10(255.0 * 255.0 * double(a.pixels.size()) / se);
 }
 
-// Marker segments before the scan, for rewriting; `rest` is the scan onwards.
-struct Segment { uint8_t marker; Bytes bytes; };
-std::vector<Segment> splitUpToScan(const Bytes& file, Bytes& rest) {
-  std::vector<Segment> out;
-  for (size_t p = 2; file[p + 1] != 0xDA;) {
-    const size_t len = size_t(file[p + 2]) << 8 | file[p + 3];
-    out.push_back({file[p + 1], Bytes(file.begin() + long(p), file.begin() + long(p + 2 + len))});
-    p += 2 + len;
-    rest.assign(file.begin() + long(p), file.end());
+Bytes cat(const std::vector<Bytes>& parts) {
+  Bytes out;
+  for (auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+// The file cut for rewriting: SOI, each marker segment before the scan, then the scan onwards.
+std::vector<Bytes> segments(const Bytes& file) {
+  std::vector<Bytes> out = {Bytes(file.begin(), file.begin() + 2)};
+  size_t p = 2;
+  for (size_t len; file[p + 1] != 0xDA; p += len) {
+    len = 2 + (size_t(file[p + 2]) << 8 | file[p + 3]);
+    out.emplace_back(file.begin() + long(p), file.begin() + long(p + len));
   }
+  out.emplace_back(file.begin() + long(p), file.end());
   return out;
 }
-Bytes join(const std::vector<Segment>& segs, const Bytes& rest) {
-  Bytes out = {0xFF, 0xD8};
-  for (auto& s : segs) out.insert(out.end(), s.bytes.begin(), s.bytes.end());
-  out.insert(out.end(), rest.begin(), rest.end());
-  return out;
-}
-// The file with its frame header edited.
+// The file with its first segment of `marker` edited.
 template <class Edit>
-Bytes withFrame(const Bytes& file, Edit edit) {
-  Bytes rest;
-  std::vector<Segment> segs = splitUpToScan(file, rest);
-  for (auto& seg : segs)
-    if (seg.marker == 0xC0) edit(seg.bytes);
-  return join(segs, rest);
+Bytes withSegment(const Bytes& file, uint8_t marker, Edit edit) {
+  std::vector<Bytes> parts = segments(file);
+  edit(*std::find_if(parts.begin(), parts.end(), [&](const Bytes& s) { return s[1] == marker; }));
+  return cat(parts);
 }
 
 // Bits written as '0'/'1' characters, padded with ones, 0xFF stuffed.
@@ -205,11 +201,6 @@ Bytes entropy(const std::string& bits) {
     out.push_back(uint8_t(std::stoi(padded.substr(i, 8), nullptr, 2)));
     if (out.back() == 0xFF) out.push_back(0);
   }
-  return out;
-}
-Bytes cat(std::initializer_list<Bytes> parts) {
-  Bytes out;
-  for (auto& p : parts) out.insert(out.end(), p.begin(), p.end());
   return out;
 }
 
@@ -287,8 +278,7 @@ TEST(JpegPictures, LibjpegFilesMatchTheReferenceArithmeticAndAreCloseToLibjpeg) 
 
 TEST(JpegPictures, TableLayoutInSegmentsDoesNotMatter) {
   const Bytes file = libjpegEncode(photograph(48, 40), {2, 1});
-  Bytes rest;
-  const std::vector<Segment> segs = splitUpToScan(file, rest);
+  const std::vector<Bytes> parts = segments(file);
   Picture expected;
   ASSERT_EQ(playerDecode(file, expected), JpegError::None);
   auto expectSame = [&](const Bytes& edited, const char* what) {
@@ -296,29 +286,22 @@ TEST(JpegPictures, TableLayoutInSegmentsDoesNotMatter) {
     ASSERT_EQ(playerDecode(edited, got), JpegError::None) << what;
     EXPECT_TRUE(got.pixels == expected.pixels) << what;
   };
-
-  std::vector<Segment> merged;  // the four Huffman tables in one DHT segment
+  std::vector<Bytes> merged;  // the four Huffman tables in one DHT segment
   Bytes dht = {0xFF, 0xC4, 0, 0};
-  for (auto& s : segs)
-    if (s.marker == 0xC4) dht.insert(dht.end(), s.bytes.begin() + 4, s.bytes.end());
+  for (auto& s : parts)
+    if (s[1] == 0xC4) dht.insert(dht.end(), s.begin() + 4, s.end());
     else merged.push_back(s);
-  ASSERT_EQ(merged.size() + 4, segs.size());
+  ASSERT_EQ(merged.size() + 4, parts.size());
   dht[2] = uint8_t((dht.size() - 2) >> 8), dht[3] = uint8_t(dht.size() - 2);
-  merged.push_back({0xC4, dht});
-  expectSame(join(merged, rest), "one DHT");
-
-  std::vector<Segment> swapped = segs;  // quantisation tables count by appearance, not id
-  for (auto& s : swapped)
-    if (s.marker == 0xDB) s.bytes[4] ^= 1;
-  expectSame(join(swapped, rest), "swapped DQT ids");
-
-  Bytes scan = rest;  // AC table 1 named for luma still means AC table 0
-  scan[6] = 0x01;
-  expectSame(join(segs, scan), "AC selector 1");
-
-  std::vector<Segment> third = segs;  // a third table ends the decode
-  third.insert(third.begin(), *std::find_if(segs.begin(), segs.end(), [](auto& s) { return s.marker == 0xDB; }));
-  EXPECT_EQ(playerDecode(join(third, rest)), JpegError::BadQuantTables);
+  merged.insert(merged.end() - 1, dht);
+  expectSame(cat(merged), "one DHT");
+  // Quantisation tables count by appearance, whatever their ids say.
+  expectSame(withSegment(file, 0xDB, [](Bytes& s) { s[4] ^= 1; }), "DQT id");
+  // AC table 1 named for luma still means AC table 0.
+  expectSame(withSegment(file, 0xDA, [](Bytes& s) { s[6] = 0x01; }), "AC selector 1");
+  std::vector<Bytes> third = parts;  // a third table ends the decode
+  third.insert(third.begin() + 1, *std::find_if(parts.begin(), parts.end(), [](auto& s) { return s[1] == 0xDB; }));
+  EXPECT_EQ(playerDecode(cat(third)), JpegError::BadQuantTables);
 }
 
 TEST(JpegRestarts, PredictorsResetAtAnyRstAndEoiEndsQuietly) {
@@ -386,19 +369,16 @@ TEST(JpegRefusals, FramesOutsideTheSubsetAreRefused) {
 
   const Bytes good = libjpegEncode(photograph(16, 16));
   EXPECT_EQ(playerDecode(progressive(good)), JpegError::Progressive);
-  EXPECT_EQ(playerDecode(withFrame(good, [](Bytes& b) { b[11] = 0x42; })), JpegError::McuTooLarge);
-  EXPECT_EQ(playerDecode(withFrame(good, [](Bytes& b) { b[14] = 0x02; })), JpegError::BadSampling);  // H of 0
-  EXPECT_EQ(playerDecode(withFrame(good, [](Bytes& b) { b[11] = 0x31, b[14] = 0x21; })), JpegError::BadSampling);
-  EXPECT_EQ(playerDecode(withFrame(good, [](Bytes& b) { b[12] = 2; })), JpegError::BadTableId);
-  EXPECT_EQ(playerDecode(withFrame(good, [](Bytes& b) { b[9] = 4; })), JpegError::BadComponents);
-  EXPECT_EQ(playerDecode(withFrame(good, [](Bytes& b) { b[1] = 0xC1; })), JpegError::NoFrame);
-  Bytes rest;
-  std::vector<Segment> segs = splitUpToScan(good, rest);
-  std::find_if(segs.begin(), segs.end(), [](auto& s) { return s.marker == 0xC4; })->bytes[4] = 0x02;
-  EXPECT_EQ(playerDecode(join(segs, rest)), JpegError::BadTableId);
-  Bytes noScan(good.begin(), good.end() - long(rest.size()));
-  noScan.insert(noScan.end(), {0xFF, 0xFE, 0x00, 0x03, 'x'});  // ends on a comment
-  EXPECT_EQ(playerDecode(noScan), JpegError::NoScan);
+  EXPECT_EQ(playerDecode(withSegment(good, 0xC0, [](Bytes& b) { b[11] = 0x42; })), JpegError::McuTooLarge);
+  EXPECT_EQ(playerDecode(withSegment(good, 0xC0, [](Bytes& b) { b[14] = 0x02; })), JpegError::BadSampling);  // H of 0
+  EXPECT_EQ(playerDecode(withSegment(good, 0xC0, [](Bytes& b) { b[11] = 0x31, b[14] = 0x21; })), JpegError::BadSampling);
+  EXPECT_EQ(playerDecode(withSegment(good, 0xC0, [](Bytes& b) { b[12] = 2; })), JpegError::BadTableId);
+  EXPECT_EQ(playerDecode(withSegment(good, 0xC0, [](Bytes& b) { b[9] = 4; })), JpegError::BadComponents);
+  EXPECT_EQ(playerDecode(withSegment(good, 0xC0, [](Bytes& b) { b[1] = 0xC1; })), JpegError::NoFrame);
+  EXPECT_EQ(playerDecode(withSegment(good, 0xC4, [](Bytes& s) { s[4] = 0x02; })), JpegError::BadTableId);
+  std::vector<Bytes> noScan = segments(good);
+  noScan.back() = {0xFF, 0xFE, 0x00, 0x03, 'x'};  // ends on a comment
+  EXPECT_EQ(playerDecode(cat(noScan)), JpegError::NoScan);
 }
 
 TEST(JpegRefusals, EveryPrefixAndMutationIsHandledSafely) {
@@ -467,7 +447,7 @@ TEST_F(JpegLoader, FailuresLeaveFrameAndCacheAloneWithTheirMessages) {
   writeFile("13.jpg", handMade(badAc));
   writeFile("14.jpg", handMade(zrl));
   writeFile("15.jpg", handMade(restart));
-  writeFile("16.jpg", withFrame(libjpegEncode(photograph(16, 16)), [](Bytes& b) { b[11] = 0x33; }));
+  writeFile("16.jpg", withSegment(libjpegEncode(photograph(16, 16)), 0xC0, [](Bytes& b) { b[11] = 0x33; }));
   writeFile("17.jpg", handMade(HandMade{1921}));
   const std::string messages[] = {
       "12.jpg:format err (SOF2)\n",
