@@ -17,7 +17,9 @@ using Bytes = std::vector<uint8_t>;
 
 InflateStatus fastInflate(const Bytes& stream, Bytes& out) {
   out.clear();
-  auto sink = [](void* c, const uint8_t* b, size_t n) { static_cast<Bytes*>(c)->insert(static_cast<Bytes*>(c)->end(), b, b + n); };
+  auto sink = [](void* context, const uint8_t* bytes, size_t n) {
+    static_cast<Bytes*>(context)->insert(static_cast<Bytes*>(context)->end(), bytes, bytes + n);
+  };
   return inflateZlibStream(stream.data(), stream.size(), sink, &out);
 }
 
@@ -60,8 +62,10 @@ TEST(InflateAgainstZlib, EveryLevelStrategyAndWindowGivesTheOriginalBytes) {
         for (int windowBits = 9; windowBits <= 15; windowBits++) {
           const Bytes stream = zlibCompress(inputs[i], level, strategy, windowBits);
           Bytes out;
-          ASSERT_EQ(fastInflate(stream, out), InflateStatus::Ok) << i << " " << level << " " << strategy << " " << windowBits;
-          ASSERT_EQ(out, inputs[i]) << "input " << i << " level " << level << " strategy " << strategy << " window " << windowBits;
+          const std::string what = "input " + std::to_string(i) + " level " + std::to_string(level) +
+                                   " strategy " + std::to_string(strategy) + " window " + std::to_string(windowBits);
+          ASSERT_EQ(fastInflate(stream, out), InflateStatus::Ok) << what;
+          ASSERT_EQ(out, inputs[i]) << what;
           if (windowBits == 15 && strategy == Z_DEFAULT_STRATEGY) {  // the plain decoder agrees too
             ASSERT_EQ(reference::inflate(stream.data(), stream.size(), out), InflateStatus::Ok);
             ASSERT_EQ(out, inputs[i]);
@@ -86,11 +90,14 @@ TEST(InflateAgainstReference, BrokenStreamsGiveTheSameOutcome) {
   std::mt19937 rng(11);
   for (const Bytes& input : sampleInputs())
     for (int strategy : {Z_DEFAULT_STRATEGY, Z_FIXED, Z_HUFFMAN_ONLY}) {
-      const Bytes stream = zlibCompress(Bytes(input.begin(), input.begin() + std::min<long>(long(input.size()), 3000)), 6, strategy, 15);
-      for (size_t cut = 0; cut <= stream.size(); cut += 1 + cut / 64) sameOutcome(Bytes(stream.begin(), stream.begin() + long(cut)));
+      const Bytes small(input.begin(), input.begin() + std::min<long>(long(input.size()), 3000));
+      const Bytes stream = zlibCompress(small, 6, strategy, 15);
+      for (size_t cut = 0; cut <= stream.size(); cut += 1 + cut / 64)
+        sameOutcome(Bytes(stream.begin(), stream.begin() + long(cut)));
       for (int trial = 0; trial < 400; trial++) {
         Bytes broken = stream;
-        for (int f = 0, flips = 1 + int(rng() % 4); f < flips; f++) broken[2 + rng() % (broken.size() - 2)] ^= uint8_t(1 << (rng() % 8));
+        for (int f = 0, flips = 1 + int(rng() % 4); f < flips; f++)
+          broken[2 + rng() % (broken.size() - 2)] ^= uint8_t(1 << (rng() % 8));
         sameOutcome(broken);
       }
     }
@@ -127,7 +134,10 @@ struct BitWriter {
     return *this;
   }
   BitWriter& fixed(int s) {  // a literal/length symbol of the fixed code
-    return s < 144 ? code(0x30 + s, 8) : s < 256 ? code(0x190 + s - 144, 9) : s < 280 ? code(s - 256, 7) : code(0xc0 + s - 280, 8);
+    return s < 144 ? code(0x30 + s, 8)
+           : s < 256 ? code(0x190 + s - 144, 9)
+           : s < 280 ? code(s - 256, 7)
+                     : code(0xc0 + s - 280, 8);
   }
   Bytes finish() const {  // the four checksum bytes are never read
     Bytes out = bytes;
@@ -265,20 +275,21 @@ TEST(InflateHandMade, InvalidStreamsStopWithTheirError) {
   overfullLit.code(0, 2);
   for (int i = 0; i < 85; i++) overfullLit.code(2, 2).bits(0, 2);
   overfullLit.code(0, 2);
+  using enum InflateStatus;
   const struct { const char* what; Bytes stream; InflateStatus want; } cases[] = {
-      {"block type 3", BitWriter().block(true, 3).finish(), InflateStatus::BadBlockType},
-      {"symbol 286", fixedBlock().fixed(286).code(0, 5).finish(), InflateStatus::BadLengthSymbol},
-      {"symbol 287", fixedBlock().fixed(287).code(0, 5).finish(), InflateStatus::BadLengthSymbol},
-      {"copy before the first byte", fixedBlock().fixed(257).code(1, 5).fixed(256).finish(), InflateStatus::DistanceTooFar},
-      {"distance symbol 30", fixedBlock().fixed(257).code(30, 5).bits(0, 14).fixed(256).finish(), InflateStatus::DistanceTooFar},
-      {"input ends in a fixed block", fixedBlock().fixed('a').fixed('a').finish(), InflateStatus::InputEnded},
-      {"stored block past the data", BitWriter().block(true, 0).stored({'a', 'b'}, 9).finish(), InflateStatus::InputEnded},
-      {"64 KiB window", Bytes{0x88, 0x01, 0x03, 0x00, 0, 0, 0, 0}, InflateStatus::BadWindow},
-      {"over-subscribed code-length code", overfullCl.bits(0, 32).finish(), InflateStatus::BadCodeLengths},
-      {"16 with nothing to repeat", noPrevious.bits(0, 32).finish(), InflateStatus::BadCodeLengths},
-      {"zero run past the lists", runPastEnd.bits(0, 32).finish(), InflateStatus::BadCodeLengths},
-      {"over-subscribed literal code", overfullLit.bits(0, 32).finish(), InflateStatus::BadCodeLengths},
-      {"11 matches no literal code", incompleteLit.code(3, 2).bits(0, 32).finish(), InflateStatus::BadCode},
+      {"block type 3", BitWriter().block(true, 3).finish(), BadBlockType},
+      {"symbol 286", fixedBlock().fixed(286).code(0, 5).finish(), BadLengthSymbol},
+      {"symbol 287", fixedBlock().fixed(287).code(0, 5).finish(), BadLengthSymbol},
+      {"copy before the first byte", fixedBlock().fixed(257).code(1, 5).fixed(256).finish(), DistanceTooFar},
+      {"distance symbol 30", fixedBlock().fixed(257).code(30, 5).bits(0, 14).fixed(256).finish(), DistanceTooFar},
+      {"input ends in a fixed block", fixedBlock().fixed('a').fixed('a').finish(), InputEnded},
+      {"stored block past the data", BitWriter().block(true, 0).stored({'a', 'b'}, 9).finish(), InputEnded},
+      {"64 KiB window", Bytes{0x88, 0x01, 0x03, 0x00, 0, 0, 0, 0}, BadWindow},
+      {"over-subscribed code-length code", overfullCl.bits(0, 32).finish(), BadCodeLengths},
+      {"16 with nothing to repeat", noPrevious.bits(0, 32).finish(), BadCodeLengths},
+      {"zero run past the lists", runPastEnd.bits(0, 32).finish(), BadCodeLengths},
+      {"over-subscribed literal code", overfullLit.bits(0, 32).finish(), BadCodeLengths},
+      {"11 matches no literal code", incompleteLit.code(3, 2).bits(0, 32).finish(), BadCode},
   };
   for (const auto& c : cases) EXPECT_EQ(inflateError(c.stream), c.want) << c.what;
 }

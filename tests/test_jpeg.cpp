@@ -371,7 +371,8 @@ TEST(JpegRefusals, FramesOutsideTheSubsetAreRefused) {
   EXPECT_EQ(playerDecode(progressive(good)), JpegError::Progressive);
   EXPECT_EQ(playerDecode(withSegment(good, 0xC0, [](Bytes& b) { b[11] = 0x42; })), JpegError::McuTooLarge);
   EXPECT_EQ(playerDecode(withSegment(good, 0xC0, [](Bytes& b) { b[14] = 0x02; })), JpegError::BadSampling);  // H of 0
-  EXPECT_EQ(playerDecode(withSegment(good, 0xC0, [](Bytes& b) { b[11] = 0x31, b[14] = 0x21; })), JpegError::BadSampling);
+  EXPECT_EQ(playerDecode(withSegment(good, 0xC0, [](Bytes& b) { b[11] = 0x31, b[14] = 0x21; })),
+            JpegError::BadSampling);
   EXPECT_EQ(playerDecode(withSegment(good, 0xC0, [](Bytes& b) { b[12] = 2; })), JpegError::BadTableId);
   EXPECT_EQ(playerDecode(withSegment(good, 0xC0, [](Bytes& b) { b[9] = 4; })), JpegError::BadComponents);
   EXPECT_EQ(playerDecode(withSegment(good, 0xC0, [](Bytes& b) { b[1] = 0xC1; })), JpegError::NoFrame);

@@ -391,8 +391,9 @@ TEST_F(PngLoaderTest, CacheRedrawMatchesTheFirstDraw) {
       const Bytes first = frame();
       fillFrame();
       rOPGpng2(gHaikeiBits, cash_get2(number), int32_t(layer));
+      const Bytes again = frame();
       for (int y = 0; y < SystemSizeH; y++)
-        ASSERT_TRUE(std::equal(first.begin() + y * 5760, first.begin() + y * 5760 + 640 * 3, frame().begin() + y * 5760))
+        ASSERT_TRUE(std::equal(first.begin() + y * 5760, first.begin() + y * 5760 + 640 * 3, again.begin() + y * 5760))
             << "picture " << number << " layer " << layer << " row " << y;
     }
 }
