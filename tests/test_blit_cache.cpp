@@ -1,3 +1,5 @@
+// The drawing routine shared by the loaders, and the decoded-picture cache
+// with its painter.
 #include <climits>
 #include <cstring>
 #include <vector>
@@ -5,38 +7,31 @@
 #include "display/display.h"
 #include "image/blit.h"
 #include "scenario/engine_state.h"
-#include "support/test_support.h"
+#include "support/image_support.h"
 
 namespace {
-
-constexpr uint8_t kFill = 0x5A;
 
 // A frame-layout buffer with guard bytes on both sides.
 struct GuardedFrame {
   static constexpr size_t kGuard = 4096;
-  std::vector<uint8_t> bytes = std::vector<uint8_t>(kFrameBytes + 2 * kGuard, kFill);
+  Bytes bytes = Bytes(kFrameBytes + 2 * kGuard, kFill);
   uint8_t* frame() { return bytes.data() + kGuard; }
   bool guardsIntact() const {
     for (size_t i = 0; i < kGuard; i++)
       if (bytes[i] != kFill || bytes[kGuard + kFrameBytes + i] != kFill) return false;
     return true;
   }
-  const uint8_t* at(int x, int y) { return framePixel(frame(), x, y); }
+  uint8_t red(int x, int y) { return framePixel(frame(), x, y)[0]; }
 };
 
 TEST(Blit, PlacementForDesignWidths640And800) {
-  EXPECT_EQ(layerLeftEdge(1, 640, 301), 169);
-  EXPECT_EQ(layerLeftEdge(1, 640, 640), 0);
-  EXPECT_EQ(layerLeftEdge(2, 640, 200), 60);
-  EXPECT_EQ(layerLeftEdge(3, 640, 200), 380);
-  EXPECT_EQ(layerLeftEdge(1, 800, 300), 250);
-  EXPECT_EQ(layerLeftEdge(2, 800, 300), 50);
-  EXPECT_EQ(layerLeftEdge(3, 800, 300), 450);
-  EXPECT_EQ(layerLeftEdge(6, 800, 300), 0);
-  EXPECT_EQ(layerLeftEdge(0, 800, 300), 0);
-  // Truncation toward zero, step by step: (641/2 - 301) / 2 = 19/2.
-  EXPECT_EQ(layerLeftEdge(2, 641, 301), 9);
-  EXPECT_EQ(layerLeftEdge(1, 640, 1001), -180);
+  const struct { int32_t layer, designW, width, x; } cases[] = {
+      {1, 640, 301, 169}, {1, 640, 640, 0},   {2, 640, 200, 60},  {3, 640, 200, 380}, {1, 800, 300, 250},
+      {2, 800, 300, 50},  {3, 800, 300, 450}, {6, 800, 300, 0},   {0, 800, 300, 0},
+      {2, 641, 301, 9},  // truncation toward zero at each step: (320 - 301) / 2
+      {1, 640, 1001, -180}};
+  for (const auto& c : cases)
+    EXPECT_EQ(layerLeftEdge(c.layer, c.designW, c.width), c.x) << c.layer << " " << c.designW << " " << c.width;
   // Extreme design widths must not overflow.
   EXPECT_EQ(layerLeftEdge(3, INT_MAX, 0), int32_t((int64_t(INT_MAX) / 2 + INT_MAX) / 2));
   EXPECT_EQ(layerLeftEdge(3, INT_MIN, 65535), int32_t((int64_t(INT_MIN) / 2 + INT_MIN - 65535) / 2));
@@ -47,69 +42,64 @@ TEST(Blit, KeyedCopyTakesTheFirstStoredPixelAndCarriesTheEdgeFlagAcrossRows) {
   const uint8_t px[] = {9, 9, 9, 100, 100, 100, 50, 60, 70, 10, 20, 30, 9, 9, 9, 200, 200, 200};
   GuardedFrame f;
   blitPicture(f.frame(), {px, 3, 2, 3, PixelOrder::RGB, RowOrder::TopDown}, 10, 1080, BlitMode::Keyed);
-  EXPECT_EQ(f.at(10, 0)[0], kFill);
-  EXPECT_EQ(f.at(11, 0)[0], 50);  // first after the key: halved
-  EXPECT_EQ(f.at(12, 0)[2], 70);
-  EXPECT_EQ(f.at(10, 1)[0], 10);  // row start right after a visible pixel: not halved
-  EXPECT_EQ(f.at(11, 1)[0], kFill);
-  EXPECT_EQ(f.at(12, 1)[0], 100);
+  EXPECT_EQ(f.red(10, 0), kFill);
+  EXPECT_EQ(f.red(11, 0), 50);   // first after the key: halved
+  EXPECT_EQ(f.red(12, 0), 50);
+  EXPECT_EQ(f.red(10, 1), 10);   // row start right after a visible pixel: not halved
+  EXPECT_EQ(f.red(11, 1), kFill);
+  EXPECT_EQ(f.red(12, 1), 100);
 
-  // Bottom-up storage: the key is the bottom-left pixel, in stored byte order.
+  // Bottom-up BGR: the key is the bottom-left pixel, in stored byte order.
   GuardedFrame g;
   const uint8_t bgr[] = {1, 2, 3, 30, 20, 10, 40, 40, 40, 1, 2, 3};  // stored rows: bottom, top
   blitPicture(g.frame(), {bgr, 2, 2, 3, PixelOrder::BGR, RowOrder::BottomUp}, 0, 1080, BlitMode::Keyed);
-  EXPECT_EQ(g.at(0, 0)[0], 20);  // top-left (40,40,40) halved
-  EXPECT_EQ(g.at(1, 0)[0], kFill);
-  EXPECT_EQ(g.at(0, 1)[0], kFill);
-  EXPECT_EQ(g.at(1, 1)[0], 5);   // 10 >> 1, B,G,R reversed to R,G,B
-  EXPECT_EQ(g.at(1, 1)[2], 15);
+  EXPECT_EQ(g.red(0, 0), 20);
+  EXPECT_EQ(g.red(1, 0), kFill);
+  EXPECT_EQ(g.red(0, 1), kFill);
+  EXPECT_EQ(g.red(1, 1), 5);  // 10 >> 1
+  EXPECT_EQ(framePixel(g.frame(), 1, 1)[2], 15);
 }
 
 TEST(Blit, AlphaBlendsInWholePercent) {
   const uint8_t alphas[] = {0, 1, 2, 3, 128, 254, 255};
   const uint8_t want[] = {100, 100, 100, 101, 150, 199, 200};  // source 200 over 100
-  std::vector<uint8_t> px;
+  Bytes px;
   for (uint8_t a : alphas) px.insert(px.end(), {200, 200, 200, a});
   GuardedFrame f;
   std::memset(f.frame(), 100, kFrameBytes);
   blitPicture(f.frame(), {px.data(), 7, 1, 4, PixelOrder::RGB, RowOrder::TopDown}, 0, 1080, BlitMode::Alpha);
-  for (int i = 0; i < 7; i++) EXPECT_EQ(f.at(i, 0)[1], want[i]) << "alpha " << int(alphas[i]);
+  for (int i = 0; i < 7; i++) EXPECT_EQ(f.red(i, 0), want[i]) << "alpha " << int(alphas[i]);
 }
 
 TEST(Blit, NothingIsWrittenOutsideTheFrame) {
   const int w = 2500, h = 1300;
-  std::vector<uint8_t> px(size_t(w) * h * 4, 200);
+  Bytes px(size_t(w) * h * 4, 200);
   px[0] = px[1] = px[2] = 0;  // key pixel
-  for (int bpp : {3, 4}) {
-    for (BlitMode mode : {BlitMode::Opaque, BlitMode::Keyed, BlitMode::Alpha}) {
+  for (int bpp : {3, 4})
+    for (BlitMode mode : {BlitMode::Opaque, BlitMode::Keyed, BlitMode::Alpha})
       for (int x0 : {-3000, -1000, -1, 0, 700, 1919, 1920, 5000, INT_MIN, INT_MAX}) {
         GuardedFrame f;
         blitPicture(f.frame(), {px.data(), w, h, bpp, PixelOrder::RGB, RowOrder::BottomUp}, x0, INT_MAX, mode);
         ASSERT_TRUE(f.guardsIntact()) << bpp << " " << int(mode) << " " << x0;
-        if (x0 == 700 && bpp == 3) {
-          // Clipped at the right edge: row 0 ends at column 1919, row 1 starts at 700.
-          EXPECT_EQ(f.at(1919, 0)[0], 200);
-          EXPECT_EQ(f.at(699, 1)[0], kFill);
+        if (x0 == 700 && bpp == 3) {  // clipped at the right edge, not wrapped
+          EXPECT_EQ(f.red(1919, 0), 200);
+          EXPECT_EQ(f.red(699, 1), kFill);
         }
       }
-    }
-  }
 }
 
 class CacheTest : public PlayerDirTest {
  protected:
   void store(int32_t number, int width, int height, int bpp, uint8_t value) {
-    std::vector<uint8_t> px(size_t(width) * height * bpp, value);
+    const Bytes px(size_t(width) * height * bpp, value);
     cacheStorePicture(number, px.data(), width, height, bpp);
   }
 };
 
 TEST_F(CacheTest, SixteenEntriesFirstInFirstOut) {
   for (int n = 1; n <= 16; n++) store(n * 10, 2, 2, 3, uint8_t(n));
-  EXPECT_EQ(cashins2, 0);
   for (int n = 1; n <= 16; n++) EXPECT_EQ(cash_get2(n * 10), n - 1);
-  // Using an entry does not protect it: the 17th replaces the first stored.
-  rOPGpng2(gHaikeiBits, cash_get2(10), 0);
+  rOPGpng2(gHaikeiBits, cash_get2(10), 0);  // using an entry does not protect it
   store(170, 2, 2, 3, 17);
   EXPECT_EQ(cash_get2(10), -1);
   EXPECT_EQ(cash_get2(170), 0);
@@ -118,30 +108,16 @@ TEST_F(CacheTest, SixteenEntriesFirstInFirstOut) {
   EXPECT_EQ(cashimg_CG2[0][0], 17);
 }
 
-TEST_F(CacheTest, DuplicatesAreRefusedAndTheFirstCopyStays) {
+TEST_F(CacheTest, DuplicatesAreRefusedReleaseAndResetForget) {
   store(12, 2, 2, 3, 1);
   EXPECT_EQ(cash_put2(12), -1);
+  store(12, 4, 4, 4, 2);  // the first copy stays
   EXPECT_EQ(cashins2, 1);
-  store(12, 4, 4, 4, 2);
   EXPECT_EQ(cash_width2[0], 2);
   EXPECT_EQ(cashimg_CG2[0][0], 1);
-}
-
-TEST_F(CacheTest, BottomUpRowsAreStoredTopDown) {
-  // Three rows of one pixel, stored bottom row first: 1 (bottom), 2, 3 (top).
-  const uint8_t rows[] = {1, 1, 1, 2, 2, 2, 3, 3, 3};
-  cacheStorePicture(40, rows, 1, 3, 3, /*bottomUp=*/true);
-  const uint8_t* block = cashimg_CG2[cash_get2(40)];
-  EXPECT_EQ(block[0], 3);
-  EXPECT_EQ(block[3], 2);
-  EXPECT_EQ(block[6], 1);
-}
-
-TEST_F(CacheTest, ReleaseAndResetForgetEntries) {
-  store(5, 2, 2, 3, 1);
   store(6, 2, 2, 3, 1);
-  cacheRelease(cash_get2(5));
-  EXPECT_EQ(cash_get2(5), -1);
+  cacheRelease(cash_get2(12));
+  EXPECT_EQ(cash_get2(12), -1);
   EXPECT_EQ(cash_get2(6), 1);
   cacheFreeAll();
   EXPECT_EQ(cash_get2(6), -1);
@@ -149,43 +125,39 @@ TEST_F(CacheTest, ReleaseAndResetForgetEntries) {
   for (int i = 0; i < kCacheEntries; i++) EXPECT_EQ(cashimg_CG2[i], nullptr);
 }
 
+TEST_F(CacheTest, BottomUpRowsAreStoredTopDown) {
+  const uint8_t rows[] = {1, 1, 1, 2, 2, 2, 3, 3, 3};  // bottom row first
+  cacheStorePicture(40, rows, 1, 3, 3, /*bottomUp=*/true);
+  const uint8_t* block = cashimg_CG2[cash_get2(40)];
+  EXPECT_EQ(Bytes(block, block + 9), Bytes({3, 3, 3, 2, 2, 2, 1, 1, 1}));
+}
+
 TEST_F(CacheTest, PainterDrawsOpaqueKeyedOrBlendedByLayerAndDepth) {
   SystemSizeW = 800, SystemSizeH = 600;
-  // 300 x 2 RGB: key colour everywhere but column 1 of row 0.
-  std::vector<uint8_t> px(300 * 2 * 3, 7);
+  Bytes px(300 * 2 * 3, 7);  // key colour everywhere but column 1 of row 0
   px[3] = px[4] = px[5] = 120;
   cacheStorePicture(12, px.data(), 300, 2, 3);
-  const int entry = cash_get2(12);  // the key is the number alone, whatever the slot's type
-
-  std::memset(gHaikeiBits, kFill, kFrameBytes);
+  const int entry = cash_get2(12);
+  fillFrame();
   rOPGpng2(gHaikeiBits, entry, 0);  // background: opaque, key colour included
-  EXPECT_EQ(framePixel(gHaikeiBits, 0, 0)[0], 7);
-  EXPECT_EQ(framePixel(gHaikeiBits, 299, 1)[0], 7);
-
-  struct Case {
-    int layer, x0;
-  } cases[] = {{1, 250}, {2, 50}, {3, 450}, {6, 0}};
-  for (const Case& c : cases) {
-    std::memset(gHaikeiBits, kFill, kFrameBytes);
-    rOPGpng2(gHaikeiBits, entry, c.layer);
-    EXPECT_EQ(framePixel(gHaikeiBits, c.x0, 0)[0], kFill) << c.layer;
-    EXPECT_EQ(framePixel(gHaikeiBits, c.x0 + 1, 0)[0], 60) << c.layer;  // darkened edge
-    EXPECT_EQ(framePixel(gHaikeiBits, c.x0 + 2, 0)[0], kFill) << c.layer;
+  EXPECT_EQ(pixelAt(0, 0).r, 7);
+  EXPECT_EQ(pixelAt(299, 1).r, 7);
+  for (auto [layer, x0] : {std::pair{1, 250}, {2, 50}, {3, 450}, {6, 0}}) {
+    fillFrame();
+    rOPGpng2(gHaikeiBits, entry, layer);
+    EXPECT_TRUE(untouched(x0, 0)) << layer;
+    EXPECT_EQ(pixelAt(x0 + 1, 0).r, 60) << layer;  // darkened edge
+    EXPECT_TRUE(untouched(x0 + 2, 0)) << layer;
   }
-
-  // RGBA: blended on every layer, the background included.
-  std::vector<uint8_t> rgba = {200, 200, 200, 128};
-  cacheStorePicture(13, rgba.data(), 1, 1, 4);
-  std::memset(gHaikeiBits, 100, kFrameBytes);
+  const uint8_t rgba[] = {200, 200, 200, 128};  // blended on every layer, the background too
+  cacheStorePicture(13, rgba, 1, 1, 4);
+  fillFrame(100);
   rOPGpng2(gHaikeiBits, cash_get2(13), 0);
   EXPECT_EQ(gHaikeiBits[0], 150);
-
   // A depth other than 3 or 4 draws nothing; nor does a bad entry index.
   cash_dotsize2[cash_get2(13)] = 2;
-  std::memset(gHaikeiBits, kFill, kFrameBytes);
-  rOPGpng2(gHaikeiBits, cash_get2(13), 0);
-  rOPGpng2(gHaikeiBits, -1, 0);
-  rOPGpng2(gHaikeiBits, 16, 0);
+  fillFrame();
+  for (int bad : {cash_get2(13), -1, 16}) rOPGpng2(gHaikeiBits, bad, 0);
   EXPECT_EQ(gHaikeiBits[0], kFill);
 }
 

@@ -12,58 +12,48 @@
 namespace reference {
 
 struct Huffman {
-  int count[16] = {};  // codes of each length
+  int count[16] = {};    // codes of each length
   int symbol[320] = {};  // symbols in canonical order
 };
 
 // False for an over-subscribed code set.
 inline bool build(Huffman& h, const uint8_t* lengths, int n) {
-  for (int& c : h.count) c = 0;
   for (int s = 0; s < n; s++) h.count[lengths[s]]++;
   h.count[0] = 0;
-  int left = 1;
-  for (int len = 1; len < 16; len++) {
-    left = left * 2 - h.count[len];
-    if (left < 0) return false;
-  }
-  int offs[16] = {};
+  int left = 1, offs[16] = {};
+  for (int len = 1; len < 16; len++)
+    if ((left = left * 2 - h.count[len]) < 0) return false;
   for (int len = 1; len < 15; len++) offs[len + 1] = offs[len] + h.count[len];
   for (int s = 0; s < n; s++)
     if (lengths[s]) h.symbol[offs[lengths[s]]++] = s;
   return true;
 }
 
+struct Stop {
+  InflateStatus status;
+};
+
 struct Inflater {
   const uint8_t* data;
-  size_t end;
-  size_t pos;
+  size_t end, pos = 2, window;
   int bit = 0;
-  size_t window;
   std::vector<uint8_t> out;
 
-  struct Stop {
-    InflateStatus status;
-  };
-
-  int readBit() {
-    if (pos >= end) throw Stop{InflateStatus::InputEnded};
-    int b = (data[pos] >> bit) & 1;
-    if (++bit == 8) bit = 0, pos++;
-    return b;
-  }
-  int bits(int n) {
+  int bits(int n) {  // least significant bit first
     int v = 0;
-    for (int i = 0; i < n; i++) v |= readBit() << i;
+    for (int i = 0; i < n; i++) {
+      if (pos >= end) throw Stop{InflateStatus::InputEnded};
+      v |= ((data[pos] >> bit) & 1) << i;
+      if (++bit == 8) bit = 0, pos++;
+    }
     return v;
   }
   int decode(const Huffman& h) {
-    int code = 0, first = 0, index = 0;
-    for (int len = 1; len < 16; len++) {
-      code |= readBit();
-      int count = h.count[len];
-      if (code - count < first) return h.symbol[index + (code - first)];
-      index += count;
-      first = (first + count) << 1;
+    for (int len = 1, code = 0, first = 0, index = 0; len < 16; len++) {
+      code |= bits(1);
+      if (code - h.count[len] < first) return h.symbol[index + (code - first)];
+      index += h.count[len];
+      first = (first + h.count[len]) << 1;
       code <<= 1;
     }
     throw Stop{InflateStatus::BadCode};
@@ -72,40 +62,29 @@ struct Inflater {
   void stored() {
     if (bit) bit = 0, pos++;
     if (end - pos < 4) throw Stop{InflateStatus::InputEnded};
-    size_t len = data[pos] | data[pos + 1] << 8;
+    const size_t len = data[pos] | data[pos + 1] << 8;  // NLEN is not checked
     pos += 4;
-    for (size_t i = 0; i < len; i++) {
-      if (pos >= end) throw Stop{InflateStatus::InputEnded};
-      out.push_back(data[pos++]);
-    }
+    for (size_t i = 0; i < len; i++) out.push_back(uint8_t(bits(8)));
   }
 
   void codes(const Huffman& lit, const Huffman& dist) {
-    for (;;) {
-      int s = decode(lit);
+    static const int lengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
+                                       31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+    static const int lengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                                        2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+    static const int distBase[30] = {1,    2,    3,    4,    5,    7,     9,     13,    17,  25,
+                                     33,   49,   65,   97,   129,  193,   257,   385,   513, 769,
+                                     1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+    for (int s; (s = decode(lit)) != 256;) {
       if (s < 256) {
         out.push_back(uint8_t(s));
         continue;
       }
-      if (s == 256) return;
       if (s > 285) throw Stop{InflateStatus::BadLengthSymbol};
-      size_t len;
-      if (s <= 264) {
-        len = size_t(s - 254);
-      } else if (s == 285) {
-        len = 258;
-      } else {
-        int e = (s - 265) >> 2;
-        len = size_t(bits(e + 1) + (8 << e) + 3 + ((s - 265) & 3) * (2 << e));
-      }
-      int d = decode(dist);
-      size_t distance;
-      if (d < 4) {
-        distance = size_t(d + 1);
-      } else {
-        int e = (d - 4) >> 1;
-        distance = size_t(bits(e + 1) + (4 << e) + 1 + (d & 1) * (2 << e));
-      }
+      const size_t len = size_t(lengthBase[s - 257] + bits(lengthExtra[s - 257]));
+      const int d = decode(dist);  // symbols 30 and 31 are always too far back
+      const size_t distance = d < 30 ? size_t(distBase[d] + bits(d < 4 ? 0 : d / 2 - 1)) : SIZE_MAX;
+      if (d >= 30) bits(d / 2 - 1);
       if (distance > out.size() || distance > window) throw Stop{InflateStatus::DistanceTooFar};
       for (size_t i = 0; i < len; i++) out.push_back(out[out.size() - distance]);
     }
@@ -122,31 +101,24 @@ struct Inflater {
   }
 
   void dynamic() {
-    int nlen = bits(5) + 257, ndist = bits(5) + 1, ncode = bits(4) + 4;
+    const int nlen = bits(5) + 257, ndist = bits(5) + 1, ncode = bits(4) + 4;
     static const int order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
     uint8_t lengths[320] = {};
     for (int i = 0; i < ncode; i++) lengths[order[i]] = uint8_t(bits(3));
-    Huffman cl;
+    Huffman cl, lit, dist;
     if (!build(cl, lengths, 19)) throw Stop{InflateStatus::BadCodeLengths};
-    int n = 0;
-    while (n < nlen + ndist) {
-      int s = decode(cl);
+    for (int n = 0; n < nlen + ndist;) {
+      const int s = decode(cl);
       if (s < 16) {
         lengths[n++] = uint8_t(s);
         continue;
       }
       int rep = s == 16 ? 3 + bits(2) : s == 17 ? 3 + bits(3) : 11 + bits(7);
-      uint8_t value = 0;
-      if (s == 16) {
-        if (n == 0) throw Stop{InflateStatus::BadCodeLengths};
-        value = lengths[n - 1];
-      }
-      if (n + rep > nlen + ndist) throw Stop{InflateStatus::BadCodeLengths};
+      if ((s == 16 && n == 0) || n + rep > nlen + ndist) throw Stop{InflateStatus::BadCodeLengths};
+      const uint8_t value = s == 16 ? lengths[n - 1] : 0;  // a 16 may run on into the distance lengths
       while (rep--) lengths[n++] = value;
     }
-    Huffman lit, dist;
-    if (!build(lit, lengths, nlen) || !build(dist, lengths + nlen, ndist))
-      throw Stop{InflateStatus::BadCodeLengths};
+    if (!build(lit, lengths, nlen) || !build(dist, lengths + nlen, ndist)) throw Stop{InflateStatus::BadCodeLengths};
     codes(lit, dist);
   }
 };
@@ -157,25 +129,16 @@ inline InflateStatus inflate(const uint8_t* data, size_t length, std::vector<uin
   out.clear();
   if (length < 6) return InflateStatus::Ok;
   if ((data[0] >> 4) > 7) return InflateStatus::BadWindow;
-  Inflater z{data, length - 4, 2, 0, size_t(1) << ((data[0] >> 4) + 8), {}};
+  Inflater z{data, length - 4, 2, size_t(1) << ((data[0] >> 4) + 8), 0, {}};
   InflateStatus status = InflateStatus::Ok;
   try {
-    for (;;) {
-      if (z.pos >= z.end) break;
-      int last = z.readBit();
-      int type = z.bits(2);
-      if (type == 0) {
-        z.stored();
-      } else if (type == 1) {
-        z.fixed();
-      } else if (type == 2) {
-        z.dynamic();
-      } else {
-        throw Inflater::Stop{InflateStatus::BadBlockType};
-      }
-      if (last) break;
+    for (int last = 0; !last && z.pos < z.end;) {  // a block ending at the checksum ends the stream
+      last = z.bits(1);
+      const int type = z.bits(2);
+      if (type == 3) throw Stop{InflateStatus::BadBlockType};
+      type == 0 ? z.stored() : type == 1 ? z.fixed() : z.dynamic();
     }
-  } catch (const Inflater::Stop& stop) {
+  } catch (const Stop& stop) {
     status = stop.status;
   }
   out = std::move(z.out);
