@@ -10,29 +10,21 @@
 
 namespace {
 
-constexpr uint8_t kGrey = 100;
 constexpr uint32_t kBg = 0x646464;
 
-// Sets the pixels [x0, x0 + w) x [y0, y0 + h) of a cell (y counted from the
-// glyph's top; the cell stores its rows bottom-up).
-void inkBlock(const GlyphCell& g, int x0, int y0, int w, int h) {
-  uint8_t* cell = gfont + glyphOffset(g);
-  for (int y = y0; y < y0 + h; y++) {
-    uint8_t* row = cell + (kGlyphSide - 1 - y) * kGlyphRowBytes;
-    for (int x = x0; x < x0 + w; x++) row[x >> 3] |= uint8_t(0x80 >> (x & 7));
-  }
-}
-
-GlyphCell dbcs(uint8_t lead, uint8_t trail) {
+// The cell of a one- or two-byte character.
+GlyphCell cellOf(const std::string& c) {
   GlyphCell g{-1, -1};
-  EXPECT_TRUE(doubleByteCell(lead, trail, g));
+  const auto* b = reinterpret_cast<const uint8_t*>(c.data());
+  EXPECT_TRUE(c.size() == 2 ? doubleByteCell(b[0], b[1], g) : singleByteCell(b[0], g)) << c;
   return g;
 }
 
-GlyphCell sbcs(uint8_t b) {
-  GlyphCell g{-1, -1};
-  EXPECT_TRUE(singleByteCell(b, g));
-  return g;
+// Inks [x0, x0 + w) x [y0, y0 + h) of a cell, y from the glyph's top (cells store rows bottom-up).
+void inkBlock(const std::string& c, int x0, int y0, int w, int h) {
+  uint8_t* cell = gfont + glyphOffset(cellOf(c));
+  for (int y = y0; y < y0 + h; y++)
+    for (int x = x0; x < x0 + w; x++) cell[(kGlyphSide - 1 - y) * kGlyphRowBytes + x / 8] |= uint8_t(0x80 >> x % 8);
 }
 
 bool is(int x, int y, uint32_t rgb) {
@@ -47,79 +39,68 @@ class GlyphTest : public ::testing::Test {
     clear();
     SystemFontSize = 96;
   }
-  static void clear() { std::memset(gUra, kGrey, kFrameBytes); }
+  static void clear() { std::memset(gUra, 0x64, kFrameBytes); }
 };
 
 }  // namespace
 
 TEST(GlyphMapping, CellsOfDoubleAndSingleByteCharacters) {
-  const struct { GlyphCell got, want; } cases[] = {
-      {dbcs(0x82, 0xA0), {1, 92}}, {dbcs(0x88, 0x9F), {7, 93}}, {dbcs(0xE0, 0x40), {31, 188}},
-      {dbcs(0xFC, 0xFC), {59, 0}}, {sbcs('A'), {60, 124}},      {sbcs(' '), {60, 157}},
-      {sbcs(0xB1), {60, 46}},
-  };
+  const struct { const char* c; int page, cell; } cases[] = {
+      {"\x82\xA0", 1, 92}, {"\x88\x9F", 7, 93}, {"\xE0\x40", 31, 188}, {"\xFC\xFC", 59, 0},
+      {"A", 60, 124},      {" ", 60, 157},      {"\xB1", 60, 46}};
   for (const auto& c : cases) {
-    EXPECT_EQ(c.got.page, c.want.page) << "cell " << c.want.cell;
-    EXPECT_EQ(c.got.cell, c.want.cell) << "page " << c.want.page;
+    EXPECT_EQ(cellOf(c.c).page, c.page) << c.c;
+    EXPECT_EQ(cellOf(c.c).cell, c.cell) << c.c;
   }
   GlyphCell g;
-  EXPECT_FALSE(doubleByteCell(0x82, 0x3F, g));  // trail bytes without a cell
-  EXPECT_FALSE(doubleByteCell(0x82, 0xFD, g));
+  EXPECT_FALSE(doubleByteCell(0x82, 0x3F, g) || doubleByteCell(0x82, 0xFD, g)) << "trail bytes without a cell";
   for (uint8_t b : {0x7F, 0x80, 0xA0}) EXPECT_FALSE(singleByteCell(b, g)) << int(b);
   // The last ASCII cell still lies inside the cut-short last page.
-  EXPECT_LE(glyphOffset(sbcs(' ')) + kGlyphCellBytes, long(kFontBytes));
+  EXPECT_LE(glyphOffset(cellOf(" ")) + kGlyphCellBytes, long(kFontBytes));
 }
 
 TEST_F(GlyphTest, InkRunsKeepTheirFirstPixelAndBlendThePixelAfter) {
-  const GlyphCell a = sbcs('A');
-  inkBlock(a, 10, 5, 1, 1);  // a run of one
-  inkBlock(a, 20, 7, 3, 1);  // a run of three
-  inkBlock(a, 90, 9, 6, 1);  // a run that ends at the last column: no blend after it
+  inkBlock("A", 10, 5, 1, 1);  // a run of one
+  inkBlock("A", 20, 7, 3, 1);  // a run of three
+  inkBlock("A", 90, 9, 6, 1);  // a run that ends at the last column: no blend after it
   TextOut2(200, 300, "A", 1, 0xFF2040, 0);
-  const uint32_t half = 0xB14252;  // 50 + 127, 50 + 16, 50 + 32
+  const uint32_t ink = 0xFF2040, half = 0xB14252;  // 50 + 127, 50 + 16, 50 + 32
   const struct { int x, y; uint32_t rgb; } px[] = {
-      {210, 305, kBg}, {211, 305, half}, {212, 305, kBg}, {211, 304, kBg},
-      {220, 307, kBg}, {221, 307, 0xFF2040}, {222, 307, 0xFF2040}, {223, 307, half},
-      {295, 309, 0xFF2040}, {296, 309, kBg},
-  };
+      {210, 305, kBg}, {211, 305, half},    {212, 305, kBg},      {211, 304, kBg},  {220, 307, kBg},
+      {221, 307, ink}, {222, 307, ink},     {223, 307, half},     {295, 309, ink},  {296, 309, kBg}};
   for (const auto& p : px) EXPECT_TRUE(is(p.x, p.y, p.rgb)) << p.x << "," << p.y;
 }
 
 TEST_F(GlyphTest, GlyphScaledTo32PixelsCoversA32By32Area) {
   SystemFontSize = 32;
-  inkBlock(dbcs(0x88, 0x9F), 0, 0, 96, 96);
+  inkBlock("\x88\x9F", 0, 0, 96, 96);
   TextOut2(400, 500, "\x88\x9F", 2, 0x0000FF, 0);
-  for (int row = 0; row < 32; row++) {
-    ASSERT_TRUE(is(400, 500 + row, kBg) && is(401, 500 + row, 0xFF) && is(431, 500 + row, 0xFF)) << row;
-    ASSERT_TRUE(is(432, 500 + row, 0x3232B1) && is(433, 500 + row, kBg)) << row;  // the blended edge
+  for (int y = 500; y < 532; y++) {
+    ASSERT_TRUE(is(400, y, kBg) && is(401, y, 0xFF) && is(431, y, 0xFF)) << y;
+    ASSERT_TRUE(is(432, y, 0x3232B1) && is(433, y, kBg)) << y;  // the blended edge
   }
   for (int x = 395; x < 440; x++) ASSERT_TRUE(is(x, 532, kBg)) << x;
 }
 
 TEST(GlyphScaler, BilinearWithTruncatedSteps) {
   std::vector<uint8_t> src(96 * 288, 0), dst(96 * 288, 0xEE);
-  for (int y = 0; y < 96; y++) {
+  for (int y = 0; y < 96; y++)
     for (int x = 0; x < 96; x++) {
       uint8_t* p = &src[size_t(y * 288 + x * 3)];
       p[0] = uint8_t(x), p[1] = uint8_t(y * 2), p[2] = (x + y) % 2 ? 255 : 0;  // ramps, a checkerboard
     }
-  }
   rOPGresizeFont(dst.data(), 64, 64, src.data(), 96, 96);
   auto at = [&](int x, int y, int c) { return int(dst[size_t(y * 288 + x * 3 + c)]); };
-  // Step 1.5: column 1 samples 1.5, truncated to 1; column 3 samples 4.5.
-  EXPECT_EQ(at(1, 0, 0), 1);
-  EXPECT_EQ(at(2, 0, 0), 3);
-  EXPECT_EQ(at(3, 0, 0), 4);
-  EXPECT_EQ(at(0, 1, 1), 3);    // row 1.5 between 2 and 4
-  EXPECT_EQ(at(1, 1, 2), 127);  // a checkerboard, truncated at each step
-  EXPECT_EQ(dst[size_t(64 * 3)], 0xEE) << "only the 64 x 64 corner is written";
-  EXPECT_EQ(dst[size_t(64 * 288)], 0xEE);
+  // Step 1.5: columns 1, 2, 3 sample 1.5, 3 and 4.5, truncated; row 1 samples 1.5 between 2 and 4.
+  EXPECT_EQ((std::vector<int>{at(1, 0, 0), at(2, 0, 0), at(3, 0, 0), at(0, 1, 1)}), (std::vector<int>{1, 3, 4, 3}));
+  EXPECT_EQ(at(1, 1, 2), 127) << "a checkerboard, truncated at each step";
+  EXPECT_TRUE(dst[64 * 3] == 0xEE && dst[64 * 288] == 0xEE) << "only the 64 x 64 corner is written";
 }
 
 TEST_F(GlyphTest, TextOut2AdvancesPerBytePosition) {
-  inkBlock(sbcs('A'), 0, 0, 4, 1);  // each glyph inks its own row: 0, 10, 20
-  inkBlock(sbcs('B'), 0, 10, 4, 1);
-  inkBlock(dbcs(0x82, 0xA0), 0, 20, 4, 1);
+  inkBlock("A", 0, 0, 4, 1);  // each glyph inks its own row: 0, 10, 20
+  inkBlock("B", 0, 10, 4, 1);
+  inkBlock("\x82\xA0", 0, 20, 4, 1);
   const struct { const char* text; int len; int inked[2][2], blank[2][2]; } cases[] = {
       {"AB\x82\xA0", 4, {{151, 110}, {201, 120}}, {{151, 100}, {101, 120}}},
       {"A\x82\xA0", 3, {{101, 100}, {151, 120}}, {{151, 110}, {101, 120}}},  // the lead taken afresh
@@ -134,14 +115,12 @@ TEST_F(GlyphTest, TextOut2AdvancesPerBytePosition) {
 }
 
 TEST_F(GlyphTest, GlyphsAreClippedAtTheFrameEdges) {
-  inkBlock(dbcs(0x82, 0xA0), 0, 0, 96, 96);
+  inkBlock("\x82\xA0", 0, 0, 96, 96);
   const int spots[][2] = {{1900, 500}, {-50, 500}, {500, 1050}, {500, -60}, {-95, -95}, {1919, 1079}};
   for (const auto& s : spots) TextOut2(s[0], s[1], "\x82\xA0", 2, 0xFFFFFF, 0);
-  EXPECT_TRUE(is(1919, 520, 0xFFFFFF));
-  EXPECT_TRUE(is(0, 520, 0xFFFFFF));  // the run began off-frame: no first-pixel gap
-  EXPECT_TRUE(is(520, 1079, 0xFFFFFF));
-  EXPECT_TRUE(is(520, 0, 0xFFFFFF));
-  EXPECT_TRUE(is(1919, 1079, kBg));  // the first pixel of its run
+  EXPECT_TRUE(is(1919, 520, 0xFFFFFF) && is(520, 1079, 0xFFFFFF) && is(520, 0, 0xFFFFFF));
+  EXPECT_TRUE(is(0, 520, 0xFFFFFF)) << "the run began off-frame: no first-pixel gap";
+  EXPECT_TRUE(is(1919, 1079, kBg)) << "the first pixel of its run";
   // Far outside, and pages or cells that do not exist: nothing, no fault.
   fontview3(60, 188 * kGlyphCellBytes, 10, 10, 0, 0);
   fontview3(61, 0, 10, 10, 0, 0);
@@ -152,23 +131,25 @@ TEST_F(GlyphTest, GlyphsAreClippedAtTheFrameEdges) {
 
 // ---- Loading ----------------------------------------------------------------
 
+namespace {
+
 class FontReadTest : public PlayerDirTest {
  protected:
   void SetUp() override {
     PlayerDirTest::SetUp();
     std::memset(gfont, 0x5A, kFontBytes);
   }
-  // A font image with a recognisable byte every 7 bytes.
+  // A "BM" image with `salt` every 7 bytes.
   static std::vector<uint8_t> image(size_t n, uint8_t salt) {
     std::vector<uint8_t> v(n);
     for (size_t i = 0; i < n; i += 7) v[i] = salt;
     v[0] = 'B', v[1] = 'M';
     return v;
   }
-  static bool fontUnchanged() {
-    return std::all_of(gfont, gfont + kFontBytes, [](uint8_t b) { return b == 0x5A; });
-  }
+  static bool fontUnchanged() { return std::all_of(gfont, gfont + kFontBytes, [](uint8_t b) { return b == 0x5A; }); }
 };
+
+}  // namespace
 
 TEST_F(FontReadTest, RawAndRangeCodedFilesLoadWhatTheyHold) {
   const std::vector<uint8_t> img = image(kFontBytes, 0x81), other = image(kFontBytes, 0x3C);
@@ -189,9 +170,7 @@ TEST_F(FontReadTest, RawAndRangeCodedFilesLoadWhatTheyHold) {
     std::memset(gfont, 0x5A, kFontBytes);
     writeFile("pelorune96.dat", file);
     fontread();
-    EXPECT_EQ(gfont[7], 0x33) << held;
-    EXPECT_NE(gfont[held - 1], 0x5A) << held;
-    EXPECT_EQ(gfont[held], 0x5A) << held;
+    EXPECT_TRUE(gfont[7] == 0x33 && gfont[held - 1] != 0x5A && gfont[held] == 0x5A) << held;
   }
 }
 
@@ -229,47 +208,40 @@ TEST_F(FontReadTest, KanaReplacementOverwritesPagesOneAndTwo) {
   writeFile("fub0496.dat", img);
   fontread();  // no kana file: the main file's kana stay
   EXPECT_EQ(std::memcmp(gfont, img.data(), kFontBytes), 0);
-  // A full kana file, then a short one that brings only its own bytes.
-  for (long n : {long(kKanaFileBytes), 100L}) {
+  for (long n : {long(kKanaFileBytes), 100L}) {  // a short kana file brings only its own bytes
     writeFile("fuba0496.dat", std::vector<uint8_t>(size_t(n), 0xC3));
     std::memcpy(gfont, img.data(), kFontBytes);
     fontread();
-    EXPECT_EQ(gfont[kKanaPagesOffset - 1], img[size_t(kKanaPagesOffset - 1)]);
-    EXPECT_EQ(gfont[kKanaPagesOffset], 0xC3);
-    EXPECT_EQ(gfont[kKanaPagesOffset + n - 1], 0xC3);
-    EXPECT_EQ(gfont[kKanaPagesOffset + n], img[size_t(kKanaPagesOffset + n)]) << n;
+    const uint8_t* kana = gfont + kKanaPagesOffset;
+    EXPECT_TRUE(kana[0] == 0xC3 && kana[n - 1] == 0xC3) << n;
+    EXPECT_TRUE(kana[-1] == img[kKanaPagesOffset - 1] && kana[n] == img[size_t(kKanaPagesOffset + n)]) << n;
   }
 }
 
-// The demo font built by tavino-tool: the rc tool round-trips it, and the
-// player loads it into pages and cells that hold glyphs.
+// The demo font built by tavino-tool: the rc tool round-trips it, and it
+// loads into cells that hold glyphs where the layout puts them.
 TEST_F(FontReadTest, DemoFontRoundTripsAndHoldsGlyphs) {
-  if (!fileExists(TAVINO_FONT)) GTEST_SKIP() << "no demo font at " << TAVINO_FONT;
+  if (!installDemoFont(".")) GTEST_SKIP() << "no demo font at " << TAVINO_FONT;
   const std::string tool = TAVINO_TOOL;
-  ASSERT_EQ(runCommand(tool + " rc decode '" + TAVINO_FONT + "' raw.dat").status, 0);
+  ASSERT_EQ(runCommand(tool + " rc decode pelorune96.dat raw.dat").status, 0);
   EXPECT_EQ(readFile("raw.dat").size(), size_t(kFontBytes));
   ASSERT_EQ(runCommand(tool + " rc encode raw.dat again.dat").status, 0);
   EXPECT_TRUE(readFile("again.dat") == readFile(TAVINO_FONT));
-  writeFile("junk.dat", std::string(300, '\x40'));
-  EXPECT_EQ(runCommand(tool + " rc decode junk.dat out.dat 2>&1").status, 1);
+  EXPECT_EQ(runCommand(tool + " rc decode raw.dat out.dat 2>&1").status, 1) << "a raw image is no stream";
 
-  ASSERT_TRUE(installDemoFont("."));
   testing::internal::CaptureStdout();
   fontread();
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-  auto inkCount = [](const GlyphCell& g) {
+  auto inkCount = [](const char* c) {
     int n = 0;
-    for (int i = 0; i < kGlyphCellBytes; i++) n += __builtin_popcount(gfont[glyphOffset(g) + i]);
+    for (int i = 0; i < kGlyphCellBytes; i++) n += __builtin_popcount(gfont[glyphOffset(cellOf(c)) + i]);
     return n;
   };
-  EXPECT_GT(inkCount(dbcs(0x82, 0xA0)), 200);  // hiragana a
-  EXPECT_GT(inkCount(dbcs(0x88, 0x9F)), 200);  // first level-1 kanji
-  EXPECT_GT(inkCount(sbcs('A')), 100);
-  EXPECT_GT(inkCount(sbcs(0xB1)), 50);  // half-width katakana a
-  EXPECT_EQ(inkCount(sbcs(' ')), 0);
-  EXPECT_EQ(inkCount(dbcs(0x85, 0x40)), 0);  // unassigned row
+  // Hiragana a, the first level-1 kanji, 'A', half-width katakana a; space and an unassigned row blank.
+  EXPECT_TRUE(inkCount("\x82\xA0") > 200 && inkCount("\x88\x9F") > 200 && inkCount("A") > 100 && inkCount("\xB1") > 50);
+  EXPECT_EQ(inkCount(" ") + inkCount("\x85\x40"), 0);
   // Single-byte glyphs stay in the left half of their cell: they advance half as far.
-  const uint8_t* a = gfont + glyphOffset(sbcs('A'));
+  const uint8_t* a = gfont + glyphOffset(cellOf("A"));
   for (int r = 0; r < kGlyphSide; r++)
     for (int b = 6; b < kGlyphRowBytes; b++) ASSERT_EQ(a[r * kGlyphRowBytes + b], 0) << r;
 }
