@@ -59,7 +59,7 @@ class MenuTest : public PlayerDirTest {
     keypush = 0;
     rCPGsysmenu();
   }
-  void expectConfirm(int modeOnPress, int modeAfter) {
+  void confirm(int modeOnPress, int modeAfter) {
     press(SDLK_RETURN);
     EXPECT_EQ(menumode, modeOnPress);
     release();
@@ -87,34 +87,23 @@ TEST_F(MenuTest, InGameCursorSkipsSaveWhileSavingIsForbidden) {
   }
 }
 
-TEST_F(MenuTest, SaveScreenSavesAndShowsTheNewCaption) {
+TEST_F(MenuTest, SlotScreenCursorStopsAtTheBackEntryAndTheLastSlot) {
   openScenario();
-  SceneNum = 1;
-  std::strcpy(SinaFile, "sinario.txt");
   openMenu();
   walk(SDLK_DOWN, {1});
-  expectConfirm(7, 9);
+  confirm(7, 9);
   EXPECT_STREQ(menu2, "2:");
-  walk(SDLK_UP, {0});  // stops at the back entry
-  walk(SDLK_DOWN, {1, 2, 3, 4, 5, 6, 6});  // and at the last slot
-  walk(SDLK_UP, {5, 4, 3, 2});
-  expectConfirm(10, 9);
-  EXPECT_EQ(std::strlen(menu2), 10u) << menu2;  // "2:" and the time stamp
-  EXPECT_EQ(readFile("tavino.sav").rfind("2SCENENUM:1\r\n", 0), 0u);
-
-  // A save that cannot be written leaves the screen as it is.
-  ASSERT_EQ(mkdir("tavino.sav.tmp", 0700), 0);
-  walk(SDLK_DOWN, {3});
-  expectConfirm(9, 9);
-  walk(SDLK_UP, {2, 1, 0});
-  expectConfirm(5, 3);  // the back entry: main screen, cursor on save
+  walk(SDLK_UP, {0});
+  walk(SDLK_DOWN, {1, 2, 3, 4, 5, 6, 6});
+  walk(SDLK_UP, {5, 4, 3, 2, 1, 0});
+  confirm(5, 3);  // the back entry: main screen, cursor on save
   EXPECT_EQ(menucur, 1);
 }
 
 TEST_F(MenuTest, LoadScreenWithoutSaveFileGoesBackToTheMainScreen) {
   openMenu();
   walk(SDLK_UP, {2});
-  expectConfirm(11, 13);
+  confirm(11, 13);
   EXPECT_EQ(savedatamax, 0);
   walk(SDLK_DOWN, {1});
   walk(SDLK_SPACE, {1});  // no game to return to
@@ -222,6 +211,12 @@ TEST_F(MenuPlay, SaveDuringPlayThenLoadFromTheTitleScreen) {
       {"siori", ""},  // the bookmark is not restored
       {"SystemSizeW", "1920"}, {"SystemSizeH", "1080"}};
   for (const auto& [name, value] : expected) EXPECT_EQ(r.state[name], value) << name;
+
+  // A save that cannot be written leaves the file and the slot screen as they were.
+  ASSERT_EQ(mkdir((dir_ + "/tavino.sav.tmp").c_str(), 0700), 0);
+  r = play("enter,space,down,enter,down,down,down,enter");
+  EXPECT_EQ(r.state.at("menumode"), "9");
+  EXPECT_EQ(readFile(dir_ + "/tavino.sav"), file);
 }
 
 TEST_F(MenuPlay, SavingIsGreyedAfterAChangeWithoutAStop) {
