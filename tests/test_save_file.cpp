@@ -31,38 +31,36 @@ std::string expectedRecord(int slot, const std::string& jikoku, const std::strin
 
 void setState() {
   SceneNum = 42;
-  gFlag1[3] = 1;
-  gFlag1[2047] = 9;  // any non-zero byte is stored as 1
-  gFlag8[0] = -1;
-  gFlag8[1] = 127;
-  gFlag16[1] = -5;
+  gFlag1[3] = 1, gFlag1[2047] = 9;  // any non-zero byte is stored as 1
+  gFlag8[0] = -1, gFlag8[1] = 127, gFlag16[1] = -5;
   std::strcpy(SinaFile, "sinario.txt");
 }
+
+std::vector<int> ints(std::initializer_list<int> v) { return v; }
 
 class SaveFileTest : public PlayerDirTest {};
 
 }  // namespace
 
-TEST_F(SaveFileTest, NewSlotGoesFirstAndOtherSlotsKeepTheirOrder) {
-  writeFile("tavino.sav", "3SCENENUM:7\r\n3JIKOKU  :250102030405\r\n\r\n1SCENENUM:5\r\n1SIORI   :yes\r\n\r\n");
-  setState();
-  saveReadCaptions();
-  ASSERT_TRUE(saveWriteSlotAt(2, kOctober3));
-  EXPECT_EQ(readFile("tavino.sav"), expectedRecord(2, "261003090507") +
-                                        "3SCENENUM:7\r\n3JIKOKU  :250102030405\r\n1SCENENUM:5\r\n1SIORI   :yes\r\n\r\n");
-  EXPECT_FALSE(fileExists("tavino.sav.tmp"));
-}
-
-TEST_F(SaveFileTest, SavingASlotTwiceKeepsOneRecord) {
+TEST_F(SaveFileTest, NewSlotGoesFirstAndEachSlotKeepsOneRecord) {
   setState();
   saveReadCaptions();
   EXPECT_EQ(savedatamax, 0);
   ASSERT_TRUE(saveWriteSlotAt(1, kOctober3));
   EXPECT_EQ(readFile("tavino.sav"), expectedRecord(1, "261003090507") + "\r\n");
-  std::strcpy(siori, "chapter two");
+  std::strcpy(siori, "chapter two");  // the same slot again, an hour later
   saveReadCaptions();
   ASSERT_TRUE(saveWriteSlotAt(1, kOctober3 + 3600));
   EXPECT_EQ(readFile("tavino.sav"), expectedRecord(1, "261003100507", "chapter two") + "\r\n");
+
+  // Slot 2 into a file holding 3 and 1: the other slots follow in their order.
+  const std::string others = "3SCENENUM:7\r\n3JIKOKU  :250102030405\r\n1SCENENUM:5\r\n1SIORI   :yes\r\n";
+  writeFile("tavino.sav", "3SCENENUM:7\r\n3JIKOKU  :250102030405\r\n\r\n1SCENENUM:5\r\n1SIORI   :yes\r\n\r\n");
+  siori[0] = 0;
+  saveReadCaptions();
+  ASSERT_TRUE(saveWriteSlotAt(2, kOctober3));
+  EXPECT_EQ(readFile("tavino.sav"), expectedRecord(2, "261003090507") + others + "\r\n");
+  EXPECT_FALSE(fileExists("tavino.sav.tmp"));
 }
 
 TEST_F(SaveFileTest, FlagsOutsideTheFieldsAreClampedToTheirLowestValue) {
@@ -71,8 +69,7 @@ TEST_F(SaveFileTest, FlagsOutsideTheFieldsAreClampedToTheirLowestValue) {
   const std::string file = saveComposeFile(5, kOctober3, nullptr, 0);
   // Every field keeps its width, so the rest of the table stays in place.
   const size_t f8 = file.find("5FLAG8   :000000000120"), f16 = file.find("5FLAG16  :000000000064767");
-  ASSERT_NE(f8, std::string::npos);
-  ASSERT_NE(f16, std::string::npos);
+  ASSERT_TRUE(f8 != std::string::npos && f16 != std::string::npos) << file.substr(0, 120);
   EXPECT_EQ(file.find("\r\n", f8) - f8, 10u + 768u);
   EXPECT_EQ(file.find("\r\n", f16) - f16, 10u + 640u);
 }
@@ -107,9 +104,7 @@ TEST_F(SaveFileTest, LoadRestoresFlagsSceneAndFileButNotBookmarkOrFlag32) {
   gFlag16[127] = 32000;
   saveReadCaptions();
   ASSERT_TRUE(saveWriteSlotAt(3, kOctober3));
-  std::memset(gFlag1, 1, sizeof gFlag1);
-  std::memset(gFlag8, 7, sizeof gFlag8);
-  std::memset(gFlag16, 0x11, sizeof gFlag16);
+  std::memset(gFlag1, 1, sizeof gFlag1), std::memset(gFlag8, 7, sizeof gFlag8), std::memset(gFlag16, 0x11, sizeof gFlag16);
   gFlag32[0] = 1234;
   std::strcpy(siori, "kept");
   SceneNum = 1, SystemSizeW = 1280, SystemSizeH = 720, KisyuMode = 2;
@@ -117,13 +112,11 @@ TEST_F(SaveFileTest, LoadRestoresFlagsSceneAndFileButNotBookmarkOrFlag32) {
   saveLoadSlot(3);
   EXPECT_EQ(SceneNum, 42);
   EXPECT_STREQ(SinaFile, "part2.txt");
-  EXPECT_EQ((std::vector<int>{gFlag1[3], gFlag1[2047], gFlag1[0]}), (std::vector<int>{1, 1, 0}));
-  EXPECT_EQ((std::vector<int>{gFlag8[0], gFlag8[1], gFlag8[2]}), (std::vector<int>{-1, 127, 0}));
-  EXPECT_EQ((std::vector<int>{gFlag16[1], gFlag16[127], gFlag16[0]}), (std::vector<int>{-5, 32000, 0}));
+  EXPECT_EQ(ints({gFlag1[3], gFlag1[2047], gFlag1[0], gFlag8[0], gFlag8[1], gFlag8[2], gFlag16[1], gFlag16[127], gFlag16[0]}),
+            ints({1, 1, 0, -1, 127, 0, -5, 32000, 0}));
   EXPECT_EQ(gFlag32[0], 1234);
   EXPECT_STREQ(siori, "kept");
-  // A game was running: its design size and platform stay.
-  EXPECT_EQ((std::vector<int>{SystemSizeW, SystemSizeH, KisyuMode}), (std::vector<int>{1280, 720, 2}));
+  EXPECT_EQ(ints({SystemSizeW, SystemSizeH, KisyuMode}), ints({1280, 720, 2})) << "a running game keeps its size";
 }
 
 TEST_F(SaveFileTest, LoadOfAnEmptySlotOrFromTheTitleScreen) {
@@ -142,8 +135,7 @@ TEST_F(SaveFileTest, LoadOfAnEmptySlotOrFromTheTitleScreen) {
   saveReadCaptions();
   saveLoadSlot(1);
   EXPECT_EQ(SceneNum, 9);
-  EXPECT_EQ((std::vector<int>{SystemSizeW, SystemSizeH, KisyuMode}), (std::vector<int>{1920, 1080, 7}))
-      << "composed at the new game's size";
+  EXPECT_EQ(ints({SystemSizeW, SystemSizeH, KisyuMode}), ints({1920, 1080, 7})) << "composed at the new game's size";
 }
 
 TEST_F(SaveFileTest, DamagedLinesRestoreOnlyWhatTheyHold) {
@@ -156,9 +148,8 @@ TEST_F(SaveFileTest, DamagedLinesRestoreOnlyWhatTheyHold) {
   std::vector<uint8_t> bytes(text.begin(), text.end());
   std::strcpy(SinaFile, "sinario.txt");
   saveRestoreSlot(bytes.data(), int32_t(bytes.size()), 1);
-  EXPECT_EQ((std::vector<int>{gFlag1[0], gFlag1[1], gFlag1[2], gFlag1[3]}), (std::vector<int>{1, 0, 1, 5}));
-  EXPECT_EQ((std::vector<int>{gFlag8[0], gFlag8[1], gFlag8[2]}), (std::vector<int>{-1, 0, 5}));
-  EXPECT_EQ((std::vector<int>{gFlag16[0], gFlag16[1]}), (std::vector<int>{-5, 5}));
+  EXPECT_EQ(ints({gFlag1[0], gFlag1[1], gFlag1[2], gFlag1[3], gFlag8[0], gFlag8[1], gFlag8[2], gFlag16[0], gFlag16[1]}),
+            ints({1, 0, 1, 5, -1, 0, 5, -5, 5}));
   EXPECT_STREQ(SinaFile, "sinario.txt");
   EXPECT_EQ(SceneNum, -17) << "the final fragment still holds the scene";
 }
