@@ -25,39 +25,30 @@ class MenuTest : public PlayerDirTest {
     gJoySimulated = false;
     PlayerDirTest::TearDown();
   }
-  // A key press handled by the menu, as the main loop hands it over.
-  void press(SDLKey key) {
+  // One pass of the menu with this event, as the main loop hands it over.
+  void pass(Uint8 type, SDLKey key = SDLK_UNKNOWN) {
     std::memset(&event, 0, sizeof event);
-    event.type = SDL_KEYDOWN;
+    event.type = type;
     event.key.keysym.sym = key;
-    ASSERT_EQ(keypush, 0) << "the menu was called while the latch is set";
     rCPGsysmenu();
+  }
+  void press(SDLKey key) {
+    ASSERT_EQ(keypush, 0) << "the menu was called while the latch is set";
+    pass(SDL_KEYDOWN, key);
+    EXPECT_EQ(keypush, 1) << "key " << key;
   }
   // The release clears the latch; the next pass runs the pending step.
   void release() {
-    std::memset(&event, 0, sizeof event);
-    event.type = SDL_KEYUP;
     keypush = 0;
-    rCPGsysmenu();
+    pass(SDL_KEYUP);
   }
-  // Presses and releases each key, expecting the cursor after each.
+  // Presses and releases the key once per expected cursor position.
   void walk(SDLKey key, std::initializer_list<int> cursors) {
     for (int expected : cursors) {
       press(key);
-      EXPECT_EQ(keypush, 1) << "key " << key;
       release();
       EXPECT_EQ(menucur, expected) << "key " << key;
     }
-  }
-  void openScenario() {
-    writeFile("sinario.txt", "SCENE:1\r\nMSG:x\r\n");
-    pSinaFile = std::fopen("sinario.txt", "rb");
-    ASSERT_NE(pSinaFile, nullptr);
-  }
-  void openMenu() {
-    menumode = 1;
-    keypush = 0;
-    rCPGsysmenu();
   }
   void confirm(int modeOnPress, int modeAfter) {
     press(SDLK_RETURN);
@@ -65,31 +56,37 @@ class MenuTest : public PlayerDirTest {
     release();
     EXPECT_EQ(menumode, modeAfter);
   }
+  // Opens the menu, over a running game when `inGame`.
+  void openMenu(bool inGame) {
+    if (inGame) {
+      writeFile("sinario.txt", "SCENE:1\r\nMSG:x\r\n");
+      ASSERT_NE(pSinaFile = std::fopen("sinario.txt", "rb"), nullptr);
+    }
+    menumode = 1;
+    keypush = 0;
+    rCPGsysmenu();
+  }
 };
 
 }  // namespace
 
 TEST_F(MenuTest, InGameCursorSkipsSaveWhileSavingIsForbidden) {
-  openScenario();
-  openMenu();
+  openMenu(true);
   EXPECT_EQ(menucur, 0);
   walk(SDLK_DOWN, {1, 2, 3, 3});
   gSaveFlag = 1;
   walk(SDLK_UP, {2, 0, 0});
   walk(SDLK_DOWN, {2});
-  // Return on the first entry and Space both go back to the game.
-  for (SDLKey key : {SDLK_KP_ENTER, SDLK_SPACE}) {
-    openMenu();
+  for (SDLKey key : {SDLK_KP_ENTER, SDLK_SPACE}) {  // Return on the first entry, and Space, go back
+    openMenu(false);
     press(key);
     EXPECT_EQ(menumode, 0) << key;
-    EXPECT_EQ(keypush, 1) << key;
     keypush = 0;
   }
 }
 
 TEST_F(MenuTest, SlotScreenCursorStopsAtTheBackEntryAndTheLastSlot) {
-  openScenario();
-  openMenu();
+  openMenu(true);
   walk(SDLK_DOWN, {1});
   confirm(7, 9);
   EXPECT_STREQ(menu2, "2:");
@@ -101,7 +98,7 @@ TEST_F(MenuTest, SlotScreenCursorStopsAtTheBackEntryAndTheLastSlot) {
 }
 
 TEST_F(MenuTest, LoadScreenWithoutSaveFileGoesBackToTheMainScreen) {
-  openMenu();
+  openMenu(false);
   walk(SDLK_UP, {2});
   confirm(11, 13);
   EXPECT_EQ(savedatamax, 0);
@@ -114,8 +111,7 @@ TEST_F(MenuTest, LoadScreenWithoutSaveFileGoesBackToTheMainScreen) {
 }
 
 TEST_F(MenuTest, JoystickButtonsCountOnlyWhileThePadIsInUse) {
-  openScenario();
-  openMenu();
+  openMenu(true);
   gJoySimulated = true;
   // Each pass: padok and the buttons held, then whether it counted and the mode after it.
   const struct { int padok; std::initializer_list<int> buttons; int counted, mode; } passes[] = {
@@ -127,9 +123,7 @@ TEST_F(MenuTest, JoystickButtonsCountOnlyWhileThePadIsInUse) {
     std::memset(gJoySimButtons, 0, sizeof gJoySimButtons);
     for (int b : p.buttons) gJoySimButtons[b] = 1;
     padok = p.padok;
-    std::memset(&event, 0, sizeof event);
-    event.type = SDL_JOYBUTTONDOWN;
-    rCPGsysmenu();
+    pass(SDL_JOYBUTTONDOWN);
     EXPECT_EQ(keypush, p.counted) << "padok " << p.padok;
     EXPECT_EQ(menumode, p.mode) << "padok " << p.padok;
     EXPECT_EQ(menucur, p.mode == 5) << "padok " << p.padok;
@@ -151,12 +145,8 @@ class MenuPlay : public PlayerDirTest {
   }
   PlayRun play(const std::string& keys) { return playScenario(dir_, keys, "--mode 131"); }
   // Pixels of `rgb` in the band of one text row, from x0 to the right edge.
-  static int inkInRow(const PpmImage& f, int x0, int y0, uint32_t rgb) {
-    return inkIn(f, x0, y0, f.width, y0 + kFs, rgb);
-  }
-  static bool allWhite(const PpmImage& f, int x0, int y0) {
-    return inkInRow(f, x0, y0, 0xFFFFFF) == (f.width - x0) * kFs;
-  }
+  static int inkInRow(const PpmImage& f, int x0, int y0, uint32_t rgb) { return inkIn(f, x0, y0, f.width, y0 + kFs, rgb); }
+  static bool allWhite(const PpmImage& f, int x0, int y0) { return inkInRow(f, x0, y0, 0xFFFFFF) == (f.width - x0) * kFs; }
   bool hasFont_ = false;
 };
 
