@@ -14,10 +14,8 @@
 namespace {
 
 int framesShown;
-void countFrame() { framesShown++; }
 
-// Rows A, B, C... lead to scenes 20, 30, 40...; each scene records itself in
-// entry 0 of gFlag8.
+// Rows A, B, C... lead to scenes 20, 30, 40..., which record themselves in entry 0 of gFlag8.
 std::string choiceScenario(int rows) {
   std::string s = "SCENE:1\nSELECT.MODE:1\n", scenes;
   for (int k = 0; k < rows; k++) {
@@ -32,10 +30,6 @@ constexpr uint8_t kAdvance = 101, kUp = 8, kDown = 2;
 
 class PlayerInput : public PlayerDirTest {
  protected:
-  void SetUp() override {
-    PlayerDirTest::SetUp();
-    gFrameHook = countFrame;
-  }
   void TearDown() override {
     gFrameHook = nullptr;
     PlayerDirTest::TearDown();
@@ -44,10 +38,11 @@ class PlayerInput : public PlayerDirTest {
     w = SystemSizeW = resizeX = 1920, h = SystemSizeH = resizeY = 1080;
     SystemFontSize = 96;
     framesShown = 0;
+    gFrameHook = [] { framesShown++; };
     startScenario(scenario);
   }
   // Sends one action and returns how many frames it presented.
-  int press(uint8_t code) {
+  static int press(uint8_t code) {
     const int before = framesShown;
     rSPGkeyin(code);
     return framesShown - before;
@@ -74,10 +69,9 @@ TEST_F(PlayerInput, AdvanceAndNoWait) {
 
 TEST_F(PlayerInput, CursorWalkStopsAtTheFirstRowWithoutTarget) {
   start(choiceScenario(2));
-  ASSERT_EQ(SelectMode, 1);
   ASSERT_EQ(SelectNow, -1);
   EXPECT_EQ(press(kAdvance), 0) << "no row under the cursor";
-  // Each step: the key, frames it presents, the row it leaves the cursor on.
+  // Each step: the key, the frames it presents, the row it leaves the cursor on.
   const int steps[][3] = {{kDown, 1, 0}, {kUp, 0, 0}, {kDown, 1, 1},
                           {kDown, 1, 2},  // onto the empty row after the last choice
                           {kDown, 0, 2}, {kAdvance, 0, 2}, {kUp, 1, 1}};
@@ -86,7 +80,6 @@ TEST_F(PlayerInput, CursorWalkStopsAtTheFirstRowWithoutTarget) {
     EXPECT_EQ(SelectNow, s[2]) << "key " << s[0];
   }
   EXPECT_EQ(gFlag8[0], 0) << "a row without target is not confirmed";
-
   start(choiceScenario(2));
   EXPECT_EQ(press(kUp), 1) << "from no row, up lands on row 0";
   EXPECT_EQ(SelectNow, 0);
@@ -113,24 +106,19 @@ TEST_F(ChoicePlay, KeysWalkTheBarsAndConfirmTheHighlightedRow) {
   // Start; confirm with no row (nothing); down by keypad and joystick; confirm by the wheel.
   const PlayRun r = playScenario(dir_, "enter,enter,kp2,joy:6,wheeldown");
   ASSERT_EQ(r.status, 0) << r.output;
-  EXPECT_EQ(r.state.at("gFlag8"), "0:30") << r.output;
-  EXPECT_EQ(r.state.at("SceneNum"), "30");
-  EXPECT_EQ(r.state.at("SelectMode"), "0");
-  EXPECT_EQ(r.state.at("SelectNow"), "1");
-
+  EXPECT_EQ(r.state.at("gFlag8") + " " + r.state.at("SceneNum") + " " + r.state.at("SelectMode") + " " +
+                r.state.at("SelectNow"), "0:30 30 0 1") << r.output;
   // The last frames: choices, cursor on row 0, on row 1, the chosen row
   // alone, scene 30 (the title screen comes before them).
   const int n = r.frames;
   ASSERT_GE(n, 5) << r.output;
   const uint32_t bars[4][4] = {{kOrange, kOrange, kOrange, kWhite}, {kYellow, kOrange, kOrange, kWhite},
                                {kOrange, kYellow, kOrange, kWhite}, {kWhite, kYellow, kWhite, kWhite}};
-  for (int i = 0; i < 4; i++) {
-    const PpmImage f = r.frame(n - 4 + i);
-    for (int k = 1; k <= 4; k++) EXPECT_TRUE(pixelIs(f, kBarX, barRow(k) + 2, bars[i][k - 1])) << i << " " << k;
-  }
+  for (int i = 0; i < 4; i++)
+    for (int k = 1; k <= 4; k++) EXPECT_TRUE(pixelIs(r.frame(n - 4 + i), kBarX, barRow(k) + 2, bars[i][k - 1])) << i << " " << k;
   const PpmImage chosen = r.frame(n - 1);
-  EXPECT_TRUE(pixelIs(chosen, kBarX, barRow(2) + kFs - 1, kYellow)) << "bars span FS rows";
-  EXPECT_TRUE(pixelIs(chosen, kBarX, barRow(2) + kFs, kWhite));
+  EXPECT_TRUE(pixelIs(chosen, kBarX, barRow(2) + kFs - 1, kYellow) && pixelIs(chosen, kBarX, barRow(2) + kFs, kWhite))
+      << "bars span FS rows";
   if (font) {
     // The choice letters are drawn on their bars; the cleared rows are gone.
     EXPECT_GT(inkInCell(r.frame(n - 2), kLeft, barRow(1)), 50);
@@ -158,8 +146,7 @@ TEST_F(ChoicePlay, MessageLinesAndTheHangingMarkOnScreen) {
   const int x13 = kLeft + (kFs / 2 + 2) * 24, x2 = kLeft + (kFs / 2 + 2) * 2;  // cells 13 and 2
   const PpmImage hung = r.frame(r.frames - 1), wrapped = r.frame(r.frames);
   EXPECT_GT(inkInCell(hung, x13, line1), 20) << "the full stop hangs on line 1";
-  EXPECT_EQ(inkInCell(hung, kLeft, line2), 0);
-  EXPECT_EQ(inkInCell(wrapped, x13, line1), 0);
+  EXPECT_EQ(inkInCell(hung, kLeft, line2) + inkInCell(wrapped, x13, line1), 0);
   EXPECT_GT(inkInCell(wrapped, kLeft, line2), 200) << "the 13th kanji wraps";
   EXPECT_GT(inkInCell(wrapped, x2, line1), 200);
   EXPECT_TRUE(pixelIs(wrapped, kLeft - 20, line1 + 5, kYellow)) << "the window is tinted around the text";
