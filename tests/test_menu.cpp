@@ -70,44 +70,23 @@ class MenuTest : public PlayerDirTest {
 
 }  // namespace
 
-TEST_F(MenuTest, InGameCursorSkipsSaveWhileSavingIsForbidden) {
+TEST_F(MenuTest, CursorSkipsAForbiddenSaveAndStopsAtTheEnds) {
   openMenu(true);
   EXPECT_EQ(menucur, 0);
   walk(SDLK_DOWN, {1, 2, 3, 3});
-  gSaveFlag = 1;
-  walk(SDLK_UP, {2, 0, 0});
-  walk(SDLK_DOWN, {2});
-  for (SDLKey key : {SDLK_KP_ENTER, SDLK_SPACE}) {  // Return on the first entry, and Space, go back
-    openMenu(false);
-    press(key);
-    EXPECT_EQ(menumode, 0) << key;
-    keypush = 0;
-  }
-}
-
-TEST_F(MenuTest, SlotScreenCursorStopsAtTheBackEntryAndTheLastSlot) {
-  openMenu(true);
+  walk(SDLK_UP, {2, 1, 0, 0});
   walk(SDLK_DOWN, {1});
-  confirm(7, 9);
+  confirm(7, 9);  // the save screen: the back entry, then slots 1 to 6
   EXPECT_STREQ(menu2, "2:");
   walk(SDLK_UP, {0});
   walk(SDLK_DOWN, {1, 2, 3, 4, 5, 6, 6});
   walk(SDLK_UP, {5, 4, 3, 2, 1, 0});
   confirm(5, 3);  // the back entry: main screen, cursor on save
   EXPECT_EQ(menucur, 1);
-}
-
-TEST_F(MenuTest, LoadScreenWithoutSaveFileGoesBackToTheMainScreen) {
-  openMenu(false);
-  walk(SDLK_UP, {2});
-  confirm(11, 13);
-  EXPECT_EQ(savedatamax, 0);
-  walk(SDLK_DOWN, {1});
-  walk(SDLK_SPACE, {1});  // no game to return to
-  EXPECT_EQ(menumode, 13);
-  press(SDLK_RETURN);
-  EXPECT_EQ(menucur, 2);
-  EXPECT_EQ(menumode, 5);
+  gSaveFlag = 1;  // saving forbidden: the cursor passes over it
+  walk(SDLK_DOWN, {2});
+  walk(SDLK_UP, {0, 0});
+  walk(SDLK_DOWN, {2});
 }
 
 TEST_F(MenuTest, JoystickButtonsCountOnlyWhileThePadIsInUse) {

@@ -75,13 +75,6 @@ TEST_F(MessageStatementTest, MessageStatements) {
   NoWait = 1;
   EXPECT_EQ(stmtMsg(""), 0) << "NOWAIT does not stop";
   EXPECT_EQ(Msg1[0], 0);
-
-  EXPECT_EQ(stmtMsgColor("16711680"), 0);
-  EXPECT_EQ(MsgColor, 0xFF0000);
-  std::strcpy(pg_workdir, "fonts/");
-  EXPECT_EQ(stmtMsgFont(" 12x"), 0);
-  EXPECT_EQ(MsgFont, 12);
-  EXPECT_STREQ(MyAppDir, "fonts/") << "fontread ran";
 }
 
 TEST_F(MessageStatementTest, ChoiceListFillsRowByRow) {

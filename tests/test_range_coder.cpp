@@ -97,11 +97,6 @@ TEST(RangeCoder, RefusesTruncatedAndCorruptStreams) {
   // One symbol of count 1 and a code value far above the total.
   EXPECT_EQ(decode(stream({{0x41, 1}}, {0xFF, 0xFF, 0xFF, 0xFF}), out, 16).status, RcStatus::corrupt);
 
-  for (int round = 0; round < 300; round++) {  // damaged code bytes never overrun the output
-    std::vector<uint8_t> junk = s;
-    for (int k = 0; k < 6; k++) junk[256 + rng() % (junk.size() - 256)] ^= uint8_t(1 + rng() % 255);
-    ASSERT_TRUE(decode(junk, out, in.size()).written <= in.size() && out[in.size()] == 0xEE) << round;
-  }
 }
 
 TEST(RangeCoder, ReciprocalDivisionEqualsIntegerDivision) {

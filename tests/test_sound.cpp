@@ -19,26 +19,21 @@ namespace {
 constexpr size_t kBufferBytes = 512 * 4;  // one device buffer: 512 stereo 16-bit frames
 using Frames = std::vector<std::pair<int16_t, int16_t>>;
 
-void put(std::string& s, uint32_t v, int bytes) {
+std::string le(uint32_t v, int bytes = 4) {  // little-endian
+  std::string s;
   for (int i = 0; i < bytes; i++) s += char(v >> (8 * i));
+  return s;
 }
 
 std::string wavFile(int channels, int bits, int rate, const std::string& data) {
-  std::string s = "RIFF";
-  put(s, uint32_t(36 + data.size()), 4);
-  s += "WAVEfmt ";
-  for (auto [v, n] : {std::pair<uint32_t, int>{16, 4}, {1, 2}, {channels, 2}, {rate, 4},
-                      {rate * channels * bits / 8, 4}, {channels * bits / 8, 2}, {bits, 2}})
-    put(s, v, n);
-  s += "data";
-  put(s, uint32_t(data.size()), 4);
-  return s + data;
+  return "RIFF" + le(uint32_t(36 + data.size())) + "WAVEfmt " + le(16) + le(1, 2) + le(channels, 2) + le(rate) +
+         le(rate * channels * bits / 8) + le(channels * bits / 8, 2) + le(bits, 2) + "data" + le(uint32_t(data.size())) + data;
 }
 
 // A 22,050 Hz stereo 16-bit file: the device format.
 std::string deviceWav(const Frames& lr) {
   std::string s;
-  for (auto [l, r] : lr) put(s, uint16_t(l), 2), put(s, uint16_t(r), 2);
+  for (auto [l, r] : lr) s += le(uint16_t(l), 2) + le(uint16_t(r), 2);
   return wavFile(2, 16, 22050, s);
 }
 
@@ -175,21 +170,4 @@ TEST_F(PlayerDirTest, ScenarioSoundReachesTheDevice) {
     ASSERT_EQ(sample(out, 2 * i), i < 700 ? int16_t(300 + i) : 0) << "frame " << i;
     ASSERT_EQ(sample(out, 2 * i + 1), i < 700 ? int16_t(-300 - i) : 0) << "frame " << i;
   }
-}
-
-// Without a usable audio driver the device cannot open: one message, the
-// reader stops, and later loads do not try again.
-TEST(SoundDeviceTest, ADeviceThatCannotOpenIsReportedOnce) {
-  soundReset();
-  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(stmtOto1Wav("x"), -1);
-  const std::string first = testing::internal::GetCapturedStdout();
-  EXPECT_EQ(first.rfind("Kann audio nicht offnen: ", 0), 0u) << first;
-  EXPECT_EQ(spec.freq, 22050);
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(stmtOto1Wav("x"), 0);  // no device attempt; the missing file is reported
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "x.wav: cannot open\n");
-  soundReset();
-  SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
