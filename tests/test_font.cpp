@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -83,17 +85,12 @@ TEST_F(GlyphTest, GlyphScaledTo32PixelsCoversA32By32Area) {
 }
 
 TEST(GlyphScaler, BilinearWithTruncatedSteps) {
-  std::vector<uint8_t> src(96 * 288, 0), dst(96 * 288, 0xEE);
-  for (int y = 0; y < 96; y++)
-    for (int x = 0; x < 96; x++) {
-      uint8_t* p = &src[size_t(y * 288 + x * 3)];
-      p[0] = uint8_t(x), p[1] = uint8_t(y * 2), p[2] = (x + y) % 2 ? 255 : 0;  // ramps, a checkerboard
-    }
+  std::vector<uint8_t> src(96 * 288), dst(96 * 288, 0xEE);
+  for (size_t i = 0; i < src.size(); i += 3)  // R ramps by column, G by row, B a checkerboard
+    src[i] = uint8_t(i % 288 / 3), src[i + 1] = uint8_t(i / 288 * 2), src[i + 2] = (i / 3 + i / 288) % 2 ? 255 : 0;
   rOPGresizeFont(dst.data(), 64, 64, src.data(), 96, 96);
-  auto at = [&](int x, int y, int c) { return int(dst[size_t(y * 288 + x * 3 + c)]); };
-  // Step 1.5: columns 1, 2, 3 sample 1.5, 3 and 4.5, truncated; row 1 samples 1.5 between 2 and 4.
-  EXPECT_EQ((std::vector<int>{at(1, 0, 0), at(2, 0, 0), at(3, 0, 0), at(0, 1, 1)}), (std::vector<int>{1, 3, 4, 3}));
-  EXPECT_EQ(at(1, 1, 2), 127) << "a checkerboard, truncated at each step";
+  // Step 1.5: columns 1, 2, 3 sample 1.5, 3 and 4.5; row 1 samples 1.5 between 2 and 4; truncated at each step.
+  EXPECT_EQ((std::vector<int>{dst[3], dst[6], dst[9], dst[288 + 1], dst[288 + 3 + 2]}), (std::vector<int>{1, 3, 4, 3, 127}));
   EXPECT_TRUE(dst[64 * 3] == 0xEE && dst[64 * 288] == 0xEE) << "only the 64 x 64 corner is written";
 }
 
@@ -122,16 +119,12 @@ TEST_F(GlyphTest, GlyphsAreClippedAtTheFrameEdges) {
   EXPECT_TRUE(is(0, 520, 0xFFFFFF)) << "the run began off-frame: no first-pixel gap";
   EXPECT_TRUE(is(1919, 1079, kBg)) << "the first pixel of its run";
   // Far outside, and pages or cells that do not exist: nothing, no fault.
-  fontview3(60, 188 * kGlyphCellBytes, 10, 10, 0, 0);
-  fontview3(61, 0, 10, 10, 0, 0);
-  fontview3(-1, 0, 10, 10, 0, 0);
+  for (int page : {60, 61, -1}) fontview3(page, page == 60 ? 188 * kGlyphCellBytes : 0, 10, 10, 0, 0);
   TextOut2(100000, -100000, "\x82\xA0", 2, 0, 0);
   EXPECT_TRUE(is(11, 11, kBg));
 }
 
 // ---- Loading ----------------------------------------------------------------
-
-namespace {
 
 class FontReadTest : public PlayerDirTest {
  protected:
@@ -149,41 +142,25 @@ class FontReadTest : public PlayerDirTest {
   static bool fontUnchanged() { return std::all_of(gfont, gfont + kFontBytes, [](uint8_t b) { return b == 0x5A; }); }
 };
 
-}  // namespace
-
 TEST_F(FontReadTest, RawAndRangeCodedFilesLoadWhatTheyHold) {
-  const std::vector<uint8_t> img = image(kFontBytes, 0x81), other = image(kFontBytes, 0x3C);
-  writeFile("pelorune96.dat", img);
-  fontread();
-  EXPECT_EQ(std::memcmp(gfont, img.data(), kFontBytes), 0);
-  MsgFont = 4;
-  writeFile("vexa96.dat", rcEncode(other));
-  fontread();
-  EXPECT_EQ(std::memcmp(gfont, other.data(), kFontBytes), 0);
-
-  // Short files replace only what they hold, raw or coded; counts that spell "BM" are read raw.
-  MsgFont = 0;
+  const std::vector<uint8_t> full = image(kFontBytes, 0x81), part = image(1000, 0x33), run(2000, 0x33);
   std::vector<uint8_t> bm(300, 0x33);
   bm[0] = 'B', bm[1] = 'M';
-  for (const auto& [file, held] : std::vector<std::pair<std::vector<uint8_t>, size_t>>{
-           {image(1000, 0x33), 1000}, {rcEncode(std::vector<uint8_t>(2000, 0x33)), 2000}, {bm, 300}}) {
+  // The file each font choice reads, and the image it must leave: short files replace only
+  // what they hold, and a stream whose counts spell "BM" is read raw.
+  const struct { int msgFont; std::vector<uint8_t> file; const std::vector<uint8_t>& image; } cases[] = {
+      {0, full, full}, {4, rcEncode(full), full}, {0, part, part}, {0, rcEncode(run), run}, {0, bm, bm}};
+  for (const auto& c : cases) {
     std::memset(gfont, 0x5A, kFontBytes);
-    writeFile("pelorune96.dat", file);
+    MsgFont = c.msgFont;
+    writeFile(fontFileName(c.msgFont), c.file);
     fontread();
-    EXPECT_TRUE(gfont[7] == 0x33 && gfont[held - 1] != 0x5A && gfont[held] == 0x5A) << held;
+    EXPECT_EQ(std::memcmp(gfont, c.image.data(), c.image.size()), 0) << c.image.size();
+    if (c.image.size() < size_t(kFontBytes)) EXPECT_EQ(gfont[c.image.size()], 0x5A) << c.image.size();
   }
 }
 
 TEST_F(FontReadTest, MissingOrRefusedFilesKeepTheFont) {
-  std::strcpy(pg_workdir, "nowhere/");
-  std::strcpy(MyAppDir, "stale");
-  testing::internal::CaptureStdout();
-  fontread();
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "a missing font is silent";
-  EXPECT_STREQ(MyAppDir, "nowhere/");
-  EXPECT_TRUE(fontUnchanged());
-
-  pg_workdir[0] = 0;
   std::vector<uint8_t> tooManyCounts(300, 0), tooLong(size_t(kMaxFileRead) + 1, 0);
   for (int s = 2; s < 20; s++) tooManyCounts[size_t(s)] = 255;
   tooLong[0] = 1;
@@ -191,13 +168,17 @@ TEST_F(FontReadTest, MissingOrRefusedFilesKeepTheFont) {
   truncated.resize(truncated.size() / 2);
   // Decodes to 1 MB more than the font image holds.
   std::vector<uint8_t> oversized = rcEncode(std::vector<uint8_t>(size_t(kFontBytes) + 1000000, 0));
-  for (const auto* file : {&tooManyCounts, &truncated, &tooLong, &oversized}) {
-    writeFile("pelorune96.dat", *file);
+  std::strcpy(pg_workdir, "fonts/");
+  std::strcpy(MyAppDir, "stale");
+  ASSERT_EQ(mkdir("fonts", 0700), 0);
+  for (const auto* file : {(decltype(&tooLong)) nullptr, &tooManyCounts, &truncated, &tooLong, &oversized}) {
+    if (file) writeFile("fonts/pelorune96.dat", *file);
     testing::internal::CaptureStdout();
     fontread();
     const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
-    EXPECT_NE(out.find("pelorune96.dat"), std::string::npos) << out;
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), file ? 1 : 0) << "a missing font is silent: " << out;
+    EXPECT_EQ(out.find("fonts/pelorune96.dat") == std::string::npos, !file) << out;
+    EXPECT_STREQ(MyAppDir, "fonts/");
     EXPECT_TRUE(fontUnchanged());
   }
 }
