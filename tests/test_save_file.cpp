@@ -1,9 +1,9 @@
 // The save file: exact bytes written, captions, and what a load restores.
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <ctime>
@@ -122,8 +122,7 @@ TEST_F(SaveFileTest, LoadRestoresFlagsSceneAndFileButNotBookmarkOrFlag32) {
 TEST_F(SaveFileTest, LoadOfAnEmptySlotOrFromTheTitleScreen) {
   writeFile("tavino.sav", "1SCENENUM:9\r\n1SINAFILE:other.txt\r\n\r\n");
   std::strcpy(SinaFile, "mine.txt");
-  SceneNum = 4;
-  gFlag8[0] = 3;
+  SceneNum = 4, gFlag8[0] = 3;
   saveReadCaptions();
   saveLoadSlot(2);  // empty: the default scenario from its start
   EXPECT_STREQ(SinaFile, "sinario.txt");
@@ -139,9 +138,8 @@ TEST_F(SaveFileTest, LoadOfAnEmptySlotOrFromTheTitleScreen) {
 }
 
 TEST_F(SaveFileTest, DamagedLinesRestoreOnlyWhatTheyHold) {
-  std::memset(gFlag1, 5, sizeof gFlag1);
-  std::memset(gFlag8, 5, sizeof gFlag8);
-  for (auto& f : gFlag16) f = 5;
+  std::memset(gFlag1, 5, sizeof gFlag1), std::memset(gFlag8, 5, sizeof gFlag8);
+  std::fill(std::begin(gFlag16), std::end(gFlag16), 5);
   // Exactly sized heap copy: reading past the end is caught by the sanitizer.
   const std::string text =
       "1FLAG1   :101\r\n1FLAG8   :11912012\r\n1FLAG16  :3199531\r\n1SINAFILE\r\n1SCENEN\r\n1SCENENUM:  -17x";
@@ -154,15 +152,10 @@ TEST_F(SaveFileTest, DamagedLinesRestoreOnlyWhatTheyHold) {
   EXPECT_EQ(SceneNum, -17) << "the final fragment still holds the scene";
 }
 
-TEST_F(SaveFileTest, AFailedWriteLeavesTheOldFileIntact) {
+TEST_F(SaveFileTest, ADiskFullDuringTheWriteLeavesTheOldFileIntact) {
   const std::string old = "1SCENENUM:5\r\n1SIORI   :" + std::string(3000, 'x') + "\r\n\r\n";
   writeFile("tavino.sav", old);
   saveReadCaptions();
-  ASSERT_EQ(mkdir("tavino.sav.tmp", 0700), 0);  // the new file cannot be created
-  EXPECT_FALSE(saveWriteSlotAt(2, kOctober3));
-  EXPECT_EQ(readFile("tavino.sav"), old);
-  ASSERT_EQ(rmdir("tavino.sav.tmp"), 0);
-
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
