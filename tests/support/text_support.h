@@ -1,4 +1,4 @@
-// Helpers shared by the text, message, choice and menu tests: range-coded
+// Helpers shared by the range coder, font, choice and menu tests: range-coded
 // font streams, the demo font, and counting text colour in recorded frames.
 #pragma once
 
