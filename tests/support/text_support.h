@@ -22,15 +22,10 @@ inline bool installDemoFont(const std::string& dir) {
   return true;
 }
 
-inline bool pixelIs(const PpmImage& f, int x, int y, uint32_t rgb) {
-  const uint8_t* p = f.at(x, y);
-  return (uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2]) == rgb;
-}
-
 // Pixels of exactly `rgb` in [x0, x1) x [y0, y1), clipped to the frame.
 inline int inkIn(const PpmImage& f, int x0, int y0, int x1, int y1, uint32_t rgb = 0) {
   int n = 0;
   for (int y = y0; y < y1 && y < f.height; y++)
-    for (int x = x0; x < x1 && x < f.width; x++) n += pixelIs(f, x, y, rgb);
+    for (int x = x0; x < x1 && x < f.width; x++) n += (uint32_t(f.at(x, y)[0]) << 16 | f.at(x, y)[1] << 8 | f.at(x, y)[2]) == rgb;
   return n;
 }
