@@ -80,9 +80,8 @@ TEST_F(PlayerInput, CursorWalkStopsAtTheFirstRowWithoutTarget) {
   EXPECT_EQ(SelectNow, 5) << "six choices stop at row five";
 }
 
-// ---- Through the real main loop, with recorded frames ----------------------
-// The default window is 1280 x 720 showing the 1920 x 1080 design scaled to
-// fill it: FS = 72, top = 0, bottom = 720, lines start at x = 184.
+// Through the real main loop: the default 1280 x 720 window shows the design
+// scaled to fill it, so FS = 72 and lines start at x = 184.
 namespace {
 constexpr int kFs = 72, kLeft = 184, kBarX = kLeft - kFs + 4 + 2;
 constexpr uint32_t kOrange = 0xFFBF7F, kYellow = 0xFFFF7F, kWhite = 0xFFFFFF;

@@ -121,8 +121,6 @@ TEST_F(GlyphTest, GlyphsAreClippedAtTheFrameEdges) {
   EXPECT_TRUE(is(11, 11, kBg));
 }
 
-// ---- Loading ----------------------------------------------------------------
-
 class FontReadTest : public PlayerDirTest {
  protected:
   void SetUp() override {
@@ -191,8 +189,8 @@ TEST_F(FontReadTest, KanaReplacementOverwritesPagesOneAndTwo) {
     std::memcpy(gfont, img.data(), kFontBytes);
     fontread();
     const uint8_t* kana = gfont + kKanaPagesOffset;
-    EXPECT_TRUE(kana[0] == 0xC3 && kana[n - 1] == 0xC3) << n;
-    EXPECT_TRUE(kana[-1] == img[kKanaPagesOffset - 1] && kana[n] == img[size_t(kKanaPagesOffset + n)]) << n;
+    EXPECT_TRUE(kana[0] == 0xC3 && kana[n - 1] == 0xC3 && kana[-1] == img[kKanaPagesOffset - 1] &&
+                kana[n] == img[size_t(kKanaPagesOffset + n)]) << n << " bytes replace exactly pages 1 and 2 from their start";
   }
 }
 
