@@ -106,7 +106,8 @@ TEST_F(ChoicePlay, KeysWalkTheBarsAndConfirmTheHighlightedRow) {
                                {kOrange, kYellow, kOrange, kWhite}, {kWhite, kYellow, kWhite, kWhite}};
   for (int i = 0; i < 4; i++) {
     const PpmImage f = r.frame(n - 4 + i);
-    for (int k = 1; k <= 4; k++) EXPECT_EQ(inkIn(f, kBarX, barRow(k) + 2, kBarX + 1, barRow(k) + 3, bars[i][k - 1]), 1) << "frame " << i << " bar " << k;
+    for (int k = 1; k <= 4; k++)
+      EXPECT_EQ(inkIn(f, kBarX, barRow(k) + 2, kBarX + 1, barRow(k) + 3, bars[i][k - 1]), 1) << i << ":" << k;
   }
   const PpmImage chosen = r.frame(n - 1);
   if (font) {

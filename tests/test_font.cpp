@@ -26,7 +26,7 @@ GlyphCell cellOf(const std::string& c) {
 void inkBlock(const std::string& c, int x0, int y0, int w, int h) {
   uint8_t* cell = gfont + glyphOffset(cellOf(c));
   for (int y = y0; y < y0 + h; y++)
-    for (int x = x0; x < x0 + w; x++) cell[(kGlyphSide - 1 - y) * kGlyphRowBytes + x / 8] |= uint8_t(0x80 >> x % 8);
+    for (int x = x0; x < x0 + w; x++) cell[(95 - y) * kGlyphRowBytes + x / 8] |= uint8_t(0x80 >> x % 8);
 }
 
 bool is(int x, int y, uint32_t rgb) {
@@ -84,10 +84,11 @@ TEST_F(GlyphTest, GlyphScaledTo32PixelsCoversA32By32Area) {
 TEST(GlyphScaler, BilinearWithTruncatedSteps) {
   std::vector<uint8_t> src(96 * 288), dst(96 * 288, 0xEE);
   for (size_t i = 0; i < src.size(); i += 3)  // R ramps by column, G by row, B a checkerboard
-    src[i] = uint8_t(i % 288 / 3), src[i + 1] = uint8_t(i / 288 * 2), src[i + 2] = (i / 3 + i / 288) % 2 ? 255 : 0;
+    src[i] = uint8_t(i % 288 / 3), src[i + 1] = uint8_t(i / 288 * 2), src[i + 2] = (i / 3 + i / 288) % 2 * 255;
   rOPGresizeFont(dst.data(), 64, 64, src.data(), 96, 96);
   // Step 1.5: columns 1, 2, 3 sample 1.5, 3 and 4.5; row 1 samples 1.5 between 2 and 4; truncated at each step.
-  EXPECT_EQ((std::vector<int>{dst[3], dst[6], dst[9], dst[288 + 1], dst[288 + 3 + 2]}), (std::vector<int>{1, 3, 4, 3, 127}));
+  const std::vector<int> samples{dst[3], dst[6], dst[9], dst[288 + 1], dst[288 + 3 + 2]};
+  EXPECT_EQ(samples, (std::vector<int>{1, 3, 4, 3, 127}));
   EXPECT_TRUE(dst[64 * 3] == 0xEE && dst[64 * 288] == 0xEE) << "only the 64 x 64 corner is written";
 }
 
@@ -134,7 +135,7 @@ class FontReadTest : public PlayerDirTest {
     v[0] = 'B', v[1] = 'M';
     return v;
   }
-  static bool fontUnchanged() { return std::all_of(gfont, gfont + kFontBytes, [](uint8_t b) { return b == 0x5A; }); }
+  static bool fontUnchanged() { return std::count(gfont, gfont + kFontBytes, 0x5A) == kFontBytes; }
 };
 
 TEST_F(FontReadTest, RawAndRangeCodedFilesLoadWhatTheyHold) {
@@ -151,7 +152,9 @@ TEST_F(FontReadTest, RawAndRangeCodedFilesLoadWhatTheyHold) {
     writeFile(fontFileName(c.msgFont), c.file);
     fontread();
     EXPECT_EQ(std::memcmp(gfont, c.image.data(), c.image.size()), 0) << c.image.size();
-    if (c.image.size() < size_t(kFontBytes)) EXPECT_EQ(gfont[c.image.size()], 0x5A) << c.image.size();
+    if (c.image.size() < size_t(kFontBytes)) {
+      EXPECT_EQ(gfont[c.image.size()], 0x5A) << c.image.size();
+    }
   }
 }
 
@@ -189,26 +192,15 @@ TEST_F(FontReadTest, KanaReplacementOverwritesPagesOneAndTwo) {
     std::memcpy(gfont, img.data(), kFontBytes);
     fontread();
     const uint8_t* kana = gfont + kKanaPagesOffset;
-    EXPECT_TRUE(kana[0] == 0xC3 && kana[n - 1] == 0xC3 && kana[-1] == img[kKanaPagesOffset - 1] &&
-                kana[n] == img[size_t(kKanaPagesOffset + n)]) << n << " bytes replace exactly pages 1 and 2 from their start";
+    EXPECT_TRUE(kana[0] == 0xC3 && kana[n - 1] == 0xC3) << n;
+    EXPECT_TRUE(kana[-1] == img[kKanaPagesOffset - 1] && kana[n] == img[size_t(kKanaPagesOffset + n)]) << n;
   }
 }
 
-// The demo font built by tavino-tool: the rc tool round-trips it, and its
-// glyphs sit in the cells the layout names.
-TEST_F(FontReadTest, DemoFontRoundTripsAndHoldsGlyphs) {
+// The demo font the build makes: the rc tool decodes it and encodes it back byte for byte.
+TEST_F(FontReadTest, RcToolRoundTripsTheDemoFont) {
   if (!installDemoFont(".")) GTEST_SKIP() << "no demo font at " << TAVINO_FONT;
-  const std::string tool = TAVINO_TOOL;
-  ASSERT_EQ(runCommand(tool + " rc decode pelorune96.dat raw.dat && " + tool + " rc encode raw.dat again.dat").status, 0);
-  EXPECT_EQ(readFile("raw.dat").size(), size_t(kFontBytes));
-  EXPECT_TRUE(readFile("again.dat") == readFile(TAVINO_FONT));
-  fontread();
-  auto ink = [](const char* c, int fromByte) {  // inked pixels from byte fromByte of each row on
-    int n = 0;
-    for (int i = 0; i < kGlyphCellBytes; i++) n += i % kGlyphRowBytes >= fromByte ? __builtin_popcount(gfont[glyphOffset(cellOf(c)) + i]) : 0;
-    return n;
-  };
-  EXPECT_TRUE(ink("\x82\xA0", 0) > 200 && ink("A", 0) > 100) << "hiragana a and 'A' are drawn";
-  EXPECT_EQ(ink(" ", 0) + ink("\x85\x40", 0), 0) << "space and an unassigned row are blank";
-  EXPECT_EQ(ink("A", 6), 0) << "single-byte glyphs stay in the left half: they advance half as far";
+  const std::string rc = std::string(TAVINO_TOOL) + " rc ";
+  ASSERT_EQ(runCommand(rc + "decode pelorune96.dat raw.dat && " + rc + "encode raw.dat re.dat").status, 0);
+  EXPECT_TRUE(readFile("raw.dat").size() == size_t(kFontBytes) && readFile("re.dat") == readFile(TAVINO_FONT));
 }

@@ -94,8 +94,8 @@ TEST_F(MenuTest, JoystickButtonsCountOnlyWhileThePadIsInUse) {
     for (int b : p.buttons) gJoySimButtons[b] = 1;
     padok = p.padok;
     pass(SDL_JOYBUTTONDOWN);
-    EXPECT_EQ((std::vector<int>{keypush, menumode, menucur}), (std::vector<int>{p.counted, p.mode, p.mode == 5}))
-        << "padok " << p.padok << ": latch, mode, cursor";
+    const std::vector<int> latchModeCursor{keypush, menumode, menucur};
+    EXPECT_EQ(latchModeCursor, (std::vector<int>{p.counted, p.mode, p.mode == 5})) << "padok " << p.padok;
     if (keypush) release();
   }
 }
@@ -114,8 +114,12 @@ class MenuPlay : public PlayerDirTest {
   }
   PlayRun play(const std::string& keys) { return playScenario(dir_, keys, "--mode 131"); }
   // Pixels of `rgb` in the band of one text row, from x0 to the right edge.
-  static int inkInRow(const PpmImage& f, int x0, int y0, uint32_t rgb) { return inkIn(f, x0, y0, f.width, y0 + kFs, rgb); }
-  static bool allWhite(const PpmImage& f, int x0, int y0) { return inkInRow(f, x0, y0, 0xFFFFFF) == (f.width - x0) * kFs; }
+  static int inkInRow(const PpmImage& f, int x0, int y0, uint32_t rgb) {
+    return inkIn(f, x0, y0, f.width, y0 + kFs, rgb);
+  }
+  static bool allWhite(const PpmImage& f, int x0, int y0) {
+    return inkInRow(f, x0, y0, 0xFFFFFF) == (f.width - x0) * kFs;
+  }
   bool hasFont_ = false;
 };
 
@@ -127,9 +131,7 @@ TEST_F(MenuPlay, TitleScreenOffersOnlyStartAndLoad) {
   // (nothing to return to): down and Return start the story.
   const PlayRun r = play("down,up,kp8,space,kp2,enter");
   ASSERT_EQ(r.status, 0) << r.output;
-  EXPECT_EQ(r.state.at("menumode"), "0");
-  EXPECT_EQ(r.state.at("SceneNum"), "3");
-  EXPECT_EQ(r.state.at("SystemSizeW"), "1920");
+  EXPECT_EQ(r.state.at("menumode") + " " + r.state.at("SceneNum"), "0 3") << "the story started";
   ASSERT_GE(r.frames, 2);
   if (!hasFont_) GTEST_SKIP() << "no demo font: labels not checked";
   const PpmImage title = r.frame(1);
@@ -151,7 +153,6 @@ TEST_F(MenuPlay, SaveDuringPlayThenLoadFromTheTitleScreen) {
   const std::string file = readFile(dir_ + "/tavino.sav");
   ASSERT_EQ(file.rfind("2SCENENUM:1\r\n", 0), 0u) << file.substr(0, 40);
   EXPECT_NE(file.find("\r\n2SIORI   :first\r\n2JIKOKU  :"), std::string::npos);
-  EXPECT_EQ(file.substr(file.size() - 4), "\r\n\r\n");
   if (hasFont_) {
     const PpmImage saved = r.frame(r.frames - 1);  // the last menu frame, before the scene returns
     EXPECT_GT(inkInRow(saved, 0, 0, 0x10004F), 50);         // the saved title

@@ -76,12 +76,11 @@ TEST_F(MessageStatementTest, ChoiceListFillsRowByRow) {
   std::strcpy(SelectMsg6, "stale");
   SelectGoto[5] = 9;
   EXPECT_EQ(stmtSelectMode("1"), 0);
-  EXPECT_EQ(SelectMode, 1);
-  EXPECT_EQ(SelectNow, -1);
+  EXPECT_TRUE(SelectMode == 1 && SelectNow == -1);
   EXPECT_EQ(Msg2[0] + SelectMsg6[0] + SelectGoto[5], 0) << "message, rows and targets cleared";
 
   stmtSelectMsg("first");
-  stmtSelectGoto("0");  // fills nothing
+  stmtSelectGoto("0");
   stmtSelectGoto("10");
   stmtSelectMsg(repeat(kA, 14).c_str());
   stmtSelectGoto("20");
@@ -89,14 +88,12 @@ TEST_F(MessageStatementTest, ChoiceListFillsRowByRow) {
   EXPECT_STREQ(SelectMsg1, "first");
   EXPECT_EQ(std::string(SelectMsg2), repeat(kA, 13)) << "cut at 26 bytes";
   EXPECT_EQ(std::string(SelectMsg3), repeat(kA, 12) + "A\x82") << "cut inside a character";
-  EXPECT_EQ(SelectGoto[0], 10);
-  EXPECT_EQ(SelectGoto[1], 20);
+  EXPECT_TRUE(SelectGoto[0] == 10 && SelectGoto[1] == 20) << "a zero target fills nothing";
   for (int k = 0; k < 4; k++) stmtSelectMsg("more"), stmtSelectGoto("5");
   EXPECT_STREQ(SelectMsg6, "more");
   EXPECT_EQ(SelectGoto[5], 5);
   EXPECT_STREQ(SelectMsg1, "first") << "a seventh changes nothing";
 
   EXPECT_EQ(stmtSelectMode("2"), 0);
-  EXPECT_EQ(SelectMode, 0);
-  EXPECT_EQ(SelectMsg1[0], 0);
+  EXPECT_TRUE(SelectMode == 0 && SelectMsg1[0] == 0) << "other modes are off and clear the rows";
 }

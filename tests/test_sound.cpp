@@ -26,8 +26,9 @@ std::string le(uint32_t v, int bytes = 4) {  // little-endian
 }
 
 std::string wavFile(int channels, int bits, int rate, const std::string& data) {
-  return "RIFF" + le(uint32_t(36 + data.size())) + "WAVEfmt " + le(16) + le(1, 2) + le(channels, 2) + le(rate) +
-         le(rate * channels * bits / 8) + le(channels * bits / 8, 2) + le(bits, 2) + "data" + le(uint32_t(data.size())) + data;
+  const uint32_t size = uint32_t(data.size());
+  return "RIFF" + le(36 + size) + "WAVEfmt " + le(16) + le(1, 2) + le(channels, 2) + le(rate) +
+         le(rate * channels * bits / 8) + le(channels * bits / 8, 2) + le(bits, 2) + "data" + le(size) + data;
 }
 
 // A 22,050 Hz stereo 16-bit file: the device format.
@@ -69,7 +70,8 @@ class SoundTest : public PlayerDirTest {
       const std::string raw = readFile(dir_ + "/mixed.raw");
       const size_t first = from != std::string::npos ? from : raw.find_first_not_of('\0');
       const size_t start = first == std::string::npos ? first : first / kBufferBytes * kBufferBytes;
-      if (start != std::string::npos && raw.size() >= start + bytes) return {raw.begin() + long(start), raw.begin() + long(start + bytes)};
+      if (start != std::string::npos && raw.size() >= start + bytes)
+        return {raw.begin() + long(start), raw.begin() + long(start + bytes)};
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     ADD_FAILURE() << "no sound output within 20 seconds";
@@ -91,7 +93,7 @@ TEST_F(SoundTest, LoopRestartsAtTheNextBufferAndStopSilencesIt) {
   EXPECT_TRUE(sound_loop2 == 0 && sound_pos2 == sound_len2);
   // A buffer mixed before the stop may still be on its way; after it the output stays silent.
   const std::vector<uint8_t> later = output(64 * kBufferBytes, readFile("mixed.raw").size() + 2 * kBufferBytes);
-  EXPECT_TRUE(std::all_of(later.begin(), later.end(), [](uint8_t b) { return b == 0; })) << "still playing after the stop";
+  EXPECT_EQ(std::count(later.begin(), later.end(), 0), long(later.size())) << "still playing after the stop";
 }
 
 TEST_F(SoundTest, EightBitMonoAt11025IsConvertedToTheDeviceFormat) {
@@ -120,7 +122,8 @@ TEST_F(SoundTest, BothChannelsAreSummedWithSaturation) {
   const std::vector<uint8_t> out = output(2 * kBufferBytes);
   EXPECT_EQ((std::vector<int>{sample(out, 0), sample(out, 1), sample(out, 2), sample(out, 3)}),
             (std::vector<int>{32767, -9500, 20000, -29900}));
-  for (size_t i = 4; i < 2048; ++i) ASSERT_EQ(sample(out, i), i >= 1024 ? 0 : i % 2 ? -32768 : 32767) << "sample " << i;
+  for (size_t i = 4; i < 2048; ++i)
+    ASSERT_EQ(sample(out, i), i >= 1024 ? 0 : i % 2 ? -32768 : 32767) << "sample " << i;
 }
 
 TEST_F(SoundTest, ANewSoundReplacesTheOldOneOnlyWhenItCanBeUsed) {
@@ -151,14 +154,14 @@ TEST_F(SoundTest, ANewSoundReplacesTheOldOneOnlyWhenItCanBeUsed) {
 TEST_F(PlayerDirTest, ScenarioSoundReachesTheDevice) {
   writeFile("tone.wav", rampWav(700, 300));
   writeFile("sinario.txt", "OTO2.WAV:nothing\nOTO1.WAV:tone\nMSG:a\nOTO1.PLAY:0\nMSG:b\nKEYWAIT:\n");
-  const PlayRun r = playScenario(dir_, "enter,sleep:200,enter,sleep:300", "",
-                                 "SDL_AUDIODRIVER=disk SDL_DISKAUDIODELAY=5 SDL_DISKAUDIOFILE='" + dir_ + "/out.raw' ");
+  const std::string disk = "SDL_AUDIODRIVER=disk SDL_DISKAUDIODELAY=5 SDL_DISKAUDIOFILE='" + dir_ + "/out.raw' ";
+  const PlayRun r = playScenario(dir_, "enter,sleep:200,enter,sleep:300", "", disk);
   ASSERT_EQ(r.status, 0) << r.output;
   EXPECT_NE(r.output.find("nothing.wav: cannot open\n"), std::string::npos) << r.output;
   EXPECT_EQ(r.state.at("Msg1"), "6220") << "the second message (in hex)";
   const std::string raw = readFile(dir_ + "/out.raw");
   const size_t first = raw.find_first_not_of('\0');
-  ASSERT_TRUE(first != std::string::npos && first % kBufferBytes == 0) << "nothing played, or not from a buffer's start";
+  ASSERT_TRUE(first != std::string::npos && first % kBufferBytes == 0) << "silent, or off a buffer";
   EXPECT_GE(first, 10 * kBufferBytes) << "the sound played before PLAY";
   ASSERT_GE(raw.size(), first + 4 * kBufferBytes);
   const std::vector<uint8_t> out(raw.begin() + long(first), raw.end());

@@ -26,6 +26,9 @@ inline bool installDemoFont(const std::string& dir) {
 inline int inkIn(const PpmImage& f, int x0, int y0, int x1, int y1, uint32_t rgb = 0) {
   int n = 0;
   for (int y = y0; y < y1 && y < f.height; y++)
-    for (int x = x0; x < x1 && x < f.width; x++) n += (uint32_t(f.at(x, y)[0]) << 16 | f.at(x, y)[1] << 8 | f.at(x, y)[2]) == rgb;
+    for (int x = x0; x < x1 && x < f.width; x++) {
+      const uint8_t* p = f.at(x, y);
+      n += (uint32_t(p[0]) << 16 | p[1] << 8 | p[2]) == rgb;
+    }
   return n;
 }
