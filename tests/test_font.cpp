@@ -169,7 +169,7 @@ TEST_F(FontReadTest, MissingOrRefusedFilesKeepTheFont) {
   std::strcpy(pg_workdir, "fonts/");
   std::strcpy(MyAppDir, "stale");
   ASSERT_EQ(mkdir("fonts", 0700), 0);
-  for (const auto* file : {(decltype(&tooLong)) nullptr, &tooManyCounts, &truncated, &tooLong, &oversized}) {
+  for (const auto* file : {static_cast<std::vector<uint8_t>*>(nullptr), &tooManyCounts, &truncated, &tooLong, &oversized}) {
     if (file) writeFile("fonts/pelorune96.dat", *file);
     testing::internal::CaptureStdout();
     fontread();

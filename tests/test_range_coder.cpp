@@ -16,7 +16,8 @@ std::vector<uint8_t> stream(std::initializer_list<std::pair<int, uint8_t>> count
                             std::initializer_list<uint8_t> code) {
   std::vector<uint8_t> s(256, 0);
   for (auto [sym, c] : counts) s[size_t(sym)] = c;
-  return s.insert(s.end(), code), s;
+  s.insert(s.end(), code);
+  return s;
 }
 
 void expectRoundTrip(const std::vector<uint8_t>& in, const std::string& what) {
