@@ -1,5 +1,6 @@
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "scenario/engine_state.h"
 #include "scenario/message_layout.h"
@@ -8,9 +9,7 @@
 
 namespace {
 
-const std::string kA = "\x82\xA0";       // hiragana a
-const std::string kMaru = "\x81\x42";    // ideographic full stop
-const std::string kKagi = "\x81\x76";    // closing corner bracket
+const std::string kA = "\x82\xA0", kMaru = "\x81\x42";  // hiragana a, full stop
 
 std::string repeat(const std::string& s, int n) {
   std::string r;
@@ -18,109 +17,58 @@ std::string repeat(const std::string& s, int n) {
   return r;
 }
 
-struct Layout {
+// The four laid-out lines; each must be zero after its text.
+std::vector<std::string> layout(const std::string& text) {
   char lines[kMessageLines][kLineBytes];
-  explicit Layout(const std::string& text) { layoutMessage(text.c_str(), lines); }
-  std::string line(int k) const { return std::string(lines[k], strnlen(lines[k], kLineBytes)); }
-  bool tailIsZero(int k) const {
-    const size_t n = strnlen(lines[k], kLineBytes);
-    for (size_t i = n; i < size_t(kLineBytes); i++) {
-      if (lines[k][i] != 0) return false;
-    }
-    return true;
+  std::memset(lines, 0x77, sizeof lines);
+  layoutMessage(text.c_str(), lines);
+  std::vector<std::string> out;
+  for (auto& line : lines) {
+    const size_t n = strnlen(line, kLineBytes);
+    for (size_t i = n; i < size_t(kLineBytes); i++) EXPECT_EQ(line[i], 0) << "after " << n;
+    out.emplace_back(line, n);
   }
-};
-
-}  // namespace
-
-TEST(MessageLayout, ThirteenCharactersWrapOrHangTheirClosingMark) {
-  Layout plain(repeat(kA, 13));
-  EXPECT_EQ(plain.line(0), repeat(kA, 12));
-  EXPECT_EQ(plain.line(1), kA);
-  EXPECT_EQ(plain.line(2), "");
-
-  Layout hung(repeat(kA, 12) + kMaru);
-  EXPECT_EQ(hung.line(0), repeat(kA, 12) + kMaru);
-  EXPECT_EQ(hung.line(1), "");
-  EXPECT_TRUE(hung.tailIsZero(1));
-
-  // On the last line too, and only for the four marks.
-  Layout fourth(repeat(kA, 36) + "\x81\x78");
-  EXPECT_EQ(fourth.line(2), repeat(kA, 12) + "\x81\x78");
-  EXPECT_EQ(fourth.line(3), "");
-  Layout notAMark(repeat(kA, 12) + "\x81\x41");
-  EXPECT_EQ(notAMark.line(1), "\x81\x41");
-  // Only the last non-empty line of exactly two bytes is looked at.
-  Layout longer(repeat(kA, 12) + kMaru + "B");
-  EXPECT_EQ(longer.line(0), repeat(kA, 12));
-  EXPECT_EQ(longer.line(1), kMaru + "B ");
-}
-
-TEST(MessageLayout, DoubleByteCharactersStartOnEvenOffsets) {
-  EXPECT_EQ(Layout("A" + kA).line(0), "A " + kA);
-  EXPECT_EQ(Layout("ABC").line(0), "ABC ");
-  EXPECT_EQ(Layout("AB" + kA).line(0), "AB" + kA);
-  EXPECT_EQ(Layout("A" + kA + "B" + kA).line(0), "A " + kA + "B " + kA);
-  // 0xF0 and above are not lead bytes in message text.
-  EXPECT_EQ(Layout("A\xF0\x40").line(0), "A\xF0\x40 ");
-  // A lead byte with no trail byte: nothing to align, padded to even length.
-  EXPECT_EQ(Layout("A\x82").line(0), "A \x82 ");
-  EXPECT_EQ(Layout("text\n").line(0), "text");
-}
-
-TEST(MessageLayout, LineLengthsAndEmptyText) {
-  Layout exact(repeat("AB", 12));
-  EXPECT_EQ(exact.line(0).size(), 24u);
-  EXPECT_EQ(exact.line(1), "");
-
-  Layout closing(repeat(kA, 12) + kKagi);
-  EXPECT_EQ(closing.line(0).size(), 26u);
-  EXPECT_EQ(closing.line(1), "");
-
-  Layout empty("");
-  for (int k = 0; k < kMessageLines; k++) {
-    EXPECT_EQ(empty.line(k), "");
-    EXPECT_TRUE(empty.tailIsZero(k));
-  }
-}
-
-TEST(MessageLayout, LongestStatementTextIsCutAfterFourLines) {
-  // 102 bytes that each gain a space: the layout grows to 153 bytes and only
-  // the first 96 are shown.
-  std::string text;
-  while (text.size() < 102) text += "A" + kA;
-  text.resize(102);
-  Layout l(text);
-  for (int k = 0; k < kMessageLines; k++) {
-    EXPECT_EQ(l.line(k), repeat("A " + kA, 6)) << k;
-    EXPECT_TRUE(l.tailIsZero(k));
-  }
-  // Far longer input than any statement carries.
-  Layout huge(repeat("A" + kA, 400));
-  EXPECT_EQ(huge.line(3), repeat("A " + kA, 6));
+  return out;
 }
 
 class MessageStatementTest : public PlayerDirTest {};
 
-TEST_F(MessageStatementTest, MsgFillsTheLinesAndStopsUnlessNoWait) {
+}  // namespace
+
+TEST(MessageLayout, LinesOfTheLaidOutText) {
+  const std::string a12 = repeat(kA, 12);
+  // 102 bytes that each gain a space grow to 153: only the first 96 are shown.
+  const std::string longest = repeat("A" + kA, 34), shown = repeat("A " + kA, 6);
+  const struct { std::string text; std::vector<std::string> lines; const char* what; } cases[] = {
+      {repeat(kA, 13), {a12, kA, "", ""}, "13 characters wrap"},
+      {a12 + kMaru, {a12 + kMaru, "", "", ""}, "a closing mark hangs (26 bytes)"},
+      {repeat(kA, 36) + "\x81\x78", {a12, a12, a12 + "\x81\x78", ""}, "on the last line too"},
+      {a12 + "\x81\x41", {a12, "\x81\x41", "", ""}, "only the four marks hang"},
+      {a12 + kMaru + "B", {a12, kMaru + "B ", "", ""}, "only a two-byte last line is looked at"},
+      {repeat("AB", 12), {repeat("AB", 12), "", "", ""}, "24 bytes fill a line"},
+      {"", {"", "", "", ""}, "empty"},
+      {"A" + kA, {"A " + kA, "", "", ""}, "a space puts the character on an even offset"},
+      {"ABC", {"ABC ", "", "", ""}, "odd lengths are padded"},
+      {"AB" + kA, {"AB" + kA, "", "", ""}, "already even"},
+      {"A" + kA + "B" + kA, {"A " + kA + "B " + kA, "", "", ""}, "two insertions"},
+      {"A\xF0\x40", {"A\xF0\x40 ", "", "", ""}, "0xF0 and above are not lead bytes"},
+      {"A\x82", {"A \x82 ", "", "", ""}, "a lead byte without trail"},
+      {"text\n", {"text", "", "", ""}, "the final line end is dropped"},
+      {longest, {shown, shown, shown, shown}, "the longest statement text is cut after four lines"},
+      {repeat("A" + kA, 400), {shown, shown, shown, shown}, "far longer than any statement"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(layout(c.text), c.lines) << c.what;
+}
+
+TEST_F(MessageStatementTest, MessageStatements) {
   gSaveFlag = 1;
   std::strcpy(Msg4, "old");
   EXPECT_EQ(stmtMsg(("A" + kA).c_str()), 1);
   EXPECT_EQ(std::string(Msg1), "A " + kA);
-  EXPECT_EQ(Msg4[0], 0);
-  EXPECT_EQ(gSaveFlag, 0);
+  EXPECT_TRUE(Msg4[0] == 0 && gSaveFlag == 0) << "every line replaced; saving allowed at the stop";
   NoWait = 1;
-  EXPECT_EQ(stmtMsg(""), 0);
+  EXPECT_EQ(stmtMsg(""), 0) << "NOWAIT does not stop";
   EXPECT_EQ(Msg1[0], 0);
-}
-
-TEST_F(MessageStatementTest, ColourAndFont) {
-  EXPECT_EQ(stmtMsgColor("16711680"), 0);
-  EXPECT_EQ(MsgColor, 0xFF0000);
-  std::strcpy(pg_workdir, "fonts/");
-  EXPECT_EQ(stmtMsgFont(" 12x"), 0);
-  EXPECT_EQ(MsgFont, 12);
-  EXPECT_STREQ(MyAppDir, "fonts/");  // fontread ran
 }
 
 TEST_F(MessageStatementTest, ChoiceListFillsRowByRow) {
@@ -128,30 +76,24 @@ TEST_F(MessageStatementTest, ChoiceListFillsRowByRow) {
   std::strcpy(SelectMsg6, "stale");
   SelectGoto[5] = 9;
   EXPECT_EQ(stmtSelectMode("1"), 0);
-  EXPECT_EQ(SelectMode, 1);
-  EXPECT_EQ(SelectNow, -1);
-  EXPECT_EQ(Msg2[0], 0);
-  EXPECT_EQ(SelectMsg6[0], 0);
-  EXPECT_EQ(SelectGoto[5], 0);
+  EXPECT_TRUE(SelectMode == 1 && SelectNow == -1);
+  EXPECT_EQ(Msg2[0] + SelectMsg6[0] + SelectGoto[5], 0) << "message, rows and targets cleared";
 
   stmtSelectMsg("first");
-  stmtSelectGoto("0");  // fills nothing
+  stmtSelectGoto("0");
   stmtSelectGoto("10");
   stmtSelectMsg(repeat(kA, 14).c_str());
   stmtSelectGoto("20");
+  stmtSelectMsg((repeat(kA, 12) + "A" + kA).c_str());
   EXPECT_STREQ(SelectMsg1, "first");
-  EXPECT_EQ(std::string(SelectMsg2), repeat(kA, 13));  // cut at 26 bytes
-  EXPECT_EQ(SelectGoto[0], 10);
-  EXPECT_EQ(SelectGoto[1], 20);
-
-  stmtSelectMsg((repeat(kA, 12) + "A" + kA).c_str());  // cut inside a character
-  EXPECT_EQ(std::string(SelectMsg3), repeat(kA, 12) + "A\x82");
+  EXPECT_EQ(std::string(SelectMsg2), repeat(kA, 13)) << "cut at 26 bytes";
+  EXPECT_EQ(std::string(SelectMsg3), repeat(kA, 12) + "A\x82") << "cut inside a character";
+  EXPECT_TRUE(SelectGoto[0] == 10 && SelectGoto[1] == 20) << "a zero target fills nothing";
   for (int k = 0; k < 4; k++) stmtSelectMsg("more"), stmtSelectGoto("5");
   EXPECT_STREQ(SelectMsg6, "more");
   EXPECT_EQ(SelectGoto[5], 5);
-  EXPECT_STREQ(SelectMsg1, "first");  // a seventh changes nothing
+  EXPECT_STREQ(SelectMsg1, "first") << "a seventh changes nothing";
 
   EXPECT_EQ(stmtSelectMode("2"), 0);
-  EXPECT_EQ(SelectMode, 0);
-  EXPECT_EQ(SelectMsg1[0], 0);
+  EXPECT_TRUE(SelectMode == 0 && SelectMsg1[0] == 0) << "other modes are off and clear the rows";
 }
