@@ -10,19 +10,9 @@
 
 #include "image/jpeg_decoder.h"
 #include "scenario/engine_state.h"
+#include "bench_support.h"
 
 namespace {
-
-std::vector<uint8_t> readAll(const std::string& path) {
-  std::vector<uint8_t> bytes;
-  if (FILE* f = std::fopen(path.c_str(), "rb")) {
-    uint8_t chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
-    std::fclose(f);
-  }
-  return bytes;
-}
 
 // Decodes into `rgb`, which is sized on the first call and then reused.
 void libjpegDecodeInto(const std::vector<uint8_t>& file, std::vector<uint8_t>& rgb, int* width,

@@ -12,23 +12,13 @@
 #include "scenario/message_layout.h"
 #include "text/range_coder.h"
 #include "text/text.h"
+#include "bench_support.h"
 
 namespace {
 
 std::string demoFontDir() {
   std::string path = TAVINO_FONT;
   return path.substr(0, path.rfind('/') + 1);
-}
-
-std::vector<uint8_t> readAll(const std::string& path) {
-  std::vector<uint8_t> bytes;
-  if (FILE* f = std::fopen(path.c_str(), "rb")) {
-    uint8_t chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
-    std::fclose(f);
-  }
-  return bytes;
 }
 
 void BM_FontLoad(benchmark::State& state) {
