@@ -170,3 +170,19 @@ TEST_F(PlayerDirTest, ScenarioSoundReachesTheDevice) {
     ASSERT_EQ(sample(out, 2 * i + 1), i < 700 ? int16_t(-300 - i) : 0) << "frame " << i;
   }
 }
+
+TEST(SoundDevice, ADeviceThatCannotOpenIsReportedOnce) {
+  soundReset();
+  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(stmtOto1Wav("x"), -1);
+  const std::string first = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(first.rfind("Kann audio nicht offnen: ", 0), 0u) << first;
+  // The frequency stays filled in: no second attempt, only the missing file.
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(stmtOto1Wav("x"), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "x.wav: cannot open\n");
+  soundReset();
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+}
