@@ -37,29 +37,6 @@ TEST(Blit, PlacementForDesignWidths640And800) {
   EXPECT_EQ(layerLeftEdge(3, INT_MIN, 65535), int32_t((int64_t(INT_MIN) / 2 + INT_MIN - 65535) / 2));
 }
 
-TEST(Blit, KeyedCopyTakesTheFirstStoredPixelAndCarriesTheEdgeFlagAcrossRows) {
-  // 3 x 2 RGB, top-down: row 0 = K A B, row 1 = C K D.
-  const uint8_t px[] = {9, 9, 9, 100, 100, 100, 50, 60, 70, 10, 20, 30, 9, 9, 9, 200, 200, 200};
-  GuardedFrame f;
-  blitPicture(f.frame(), {px, 3, 2, 3, PixelOrder::RGB, RowOrder::TopDown}, 10, 1080, BlitMode::Keyed);
-  EXPECT_EQ(f.red(10, 0), kFill);
-  EXPECT_EQ(f.red(11, 0), 50);   // first after the key: halved
-  EXPECT_EQ(f.red(12, 0), 50);
-  EXPECT_EQ(f.red(10, 1), 10);   // row start right after a visible pixel: not halved
-  EXPECT_EQ(f.red(11, 1), kFill);
-  EXPECT_EQ(f.red(12, 1), 100);
-
-  // Bottom-up BGR: the key is the bottom-left pixel, in stored byte order.
-  GuardedFrame g;
-  const uint8_t bgr[] = {1, 2, 3, 30, 20, 10, 40, 40, 40, 1, 2, 3};  // stored rows: bottom, top
-  blitPicture(g.frame(), {bgr, 2, 2, 3, PixelOrder::BGR, RowOrder::BottomUp}, 0, 1080, BlitMode::Keyed);
-  EXPECT_EQ(g.red(0, 0), 20);
-  EXPECT_EQ(g.red(1, 0), kFill);
-  EXPECT_EQ(g.red(0, 1), kFill);
-  EXPECT_EQ(g.red(1, 1), 5);  // 10 >> 1
-  EXPECT_EQ(framePixel(g.frame(), 1, 1)[2], 15);
-}
-
 TEST(Blit, AlphaBlendsInWholePercent) {
   const uint8_t alphas[] = {0, 1, 2, 3, 128, 254, 255};
   const uint8_t want[] = {100, 100, 100, 101, 150, 199, 200};  // source 200 over 100
@@ -123,13 +100,6 @@ TEST_F(CacheTest, DuplicatesAreRefusedReleaseAndResetForget) {
   EXPECT_EQ(cash_get2(6), -1);
   EXPECT_EQ(cashins2, 0);
   for (int i = 0; i < kCacheEntries; i++) EXPECT_EQ(cashimg_CG2[i], nullptr);
-}
-
-TEST_F(CacheTest, BottomUpRowsAreStoredTopDown) {
-  const uint8_t rows[] = {1, 1, 1, 2, 2, 2, 3, 3, 3};  // bottom row first
-  cacheStorePicture(40, rows, 1, 3, 3, /*bottomUp=*/true);
-  const uint8_t* block = cashimg_CG2[cash_get2(40)];
-  EXPECT_EQ(Bytes(block, block + 9), Bytes({3, 3, 3, 2, 2, 2, 1, 1, 1}));
 }
 
 TEST_F(CacheTest, PainterDrawsOpaqueKeyedOrBlendedByLayerAndDepth) {

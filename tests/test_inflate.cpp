@@ -1,6 +1,6 @@
 // The table-driven inflate against zlib (valid streams of every kind zlib
-// writes), against the plain bit-serial decoder (valid and broken streams),
-// and on hand-made streams that reach each rule and each error.
+// writes) and the plain bit-serial decoder, and on hand-made streams that
+// reach each rule and each error. Broken streams are the fuzz target's job.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -41,10 +41,7 @@ std::vector<Bytes> sampleInputs() {
   Bytes noise(5000), text, picture;
   for (auto& b : noise) b = uint8_t(rng());
   const std::string words[] = {"scene ", "MSG:", "the ", "player ", "window ", "choice\r\n", "flag "};
-  while (text.size() < 70000) {
-    const std::string& word = words[rng() % 7];
-    text.insert(text.end(), word.begin(), word.end());
-  }
+  for (std::string word; text.size() < 70000; text.insert(text.end(), word.begin(), word.end())) word = words[rng() % 7];
   for (int y = 0; y < 160; y++) {
     picture.push_back(uint8_t(y % 5));
     for (int x = 0; x < 700; x++) picture.push_back(uint8_t(x < 100 ? 0 : (x * 3 + y * 2) / 5 + int(rng() % 7)));
@@ -71,42 +68,6 @@ TEST(InflateAgainstZlib, EveryLevelStrategyAndWindowGivesTheOriginalBytes) {
             ASSERT_EQ(out, inputs[i]);
           }
         }
-}
-
-// Damaged streams: both decoders fail or succeed together, agree on every
-// byte when they succeed, and the fast one never hands on a byte the plain
-// one would not have produced.
-TEST(InflateAgainstReference, BrokenStreamsGiveTheSameOutcome) {
-  auto sameOutcome = [](const Bytes& stream) {
-    Bytes fast, plain;
-    const InflateStatus a = fastInflate(stream, fast), b = reference::inflate(stream.data(), stream.size(), plain);
-    // Where a code runs into the end of the input the two may name it differently.
-    auto kind = [](InflateStatus s) { return s == InflateStatus::BadCode ? InflateStatus::InputEnded : s; };
-    ASSERT_EQ(kind(a), kind(b)) << inflateStatusText(a) << " / " << inflateStatusText(b);
-    ASSERT_LE(fast.size(), plain.size());
-    ASSERT_TRUE(std::equal(fast.begin(), fast.end(), plain.begin()));
-    ASSERT_TRUE(a != InflateStatus::Ok || fast.size() == plain.size());
-  };
-  std::mt19937 rng(11);
-  for (const Bytes& input : sampleInputs())
-    for (int strategy : {Z_DEFAULT_STRATEGY, Z_FIXED, Z_HUFFMAN_ONLY}) {
-      const Bytes small(input.begin(), input.begin() + std::min<long>(long(input.size()), 3000));
-      const Bytes stream = zlibCompress(small, 6, strategy, 15);
-      for (size_t cut = 0; cut <= stream.size(); cut += 1 + cut / 64)
-        sameOutcome(Bytes(stream.begin(), stream.begin() + long(cut)));
-      for (int trial = 0; trial < 400; trial++) {
-        Bytes broken = stream;
-        for (int f = 0, flips = 1 + int(rng() % 4); f < flips; f++)
-          broken[2 + rng() % (broken.size() - 2)] ^= uint8_t(1 << (rng() % 8));
-        sameOutcome(broken);
-      }
-    }
-  for (int trial = 0; trial < 3000; trial++) {
-    Bytes noise(6 + rng() % 200);
-    for (auto& b : noise) b = uint8_t(rng());
-    noise[0] &= 0x7f;
-    sameOutcome(noise);
-  }
 }
 
 // ---- Hand-made streams --------------------------------------------------

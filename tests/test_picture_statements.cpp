@@ -54,27 +54,6 @@ TEST_F(PictureStatements, CharacterStatementsFillTheChosenSlot) {
   EXPECT_EQ(CharaCG[0], 0);
 }
 
-TEST_F(PictureStatements, ClearingAndBrightness) {
-  run("HAIKEIPNG:9");
-  run("HAIKEI.CLEAR:16711680");  // the colour is kept in the type field
-  EXPECT_EQ(HaikeiCG, 0);
-  EXPECT_EQ(HaikeiCGtype, 0xFF0000);
-  run("HAIKEI:0");
-  EXPECT_EQ(HaikeiCGtype, 0);
-
-  cgChange = 0;
-  run("CG.BRIGHT:100");  // switches brightness off without recomposing
-  EXPECT_EQ(CgBright, 0);
-  EXPECT_EQ(CgBrighttype, 100);
-  EXPECT_EQ(cgChange, 0);
-  run("CG.BRIGHT:0");
-  EXPECT_EQ(CgBright, 1);
-  EXPECT_EQ(CgBrighttype, 0);
-  EXPECT_EQ(cgChange, 1);
-  run("CG.BRIGHT:100");
-  EXPECT_EQ(cgChange, 1);  // never set back
-}
-
 class Stage : public PictureStatements {
  protected:
   void SetUp() override {
@@ -97,16 +76,16 @@ TEST_F(Stage, LayersStackInOrderAndShowAtTheRedraw) {
   for (const char* line : {"HAIKEIBMP:1", "KOUKEIBMP:2", "CHARABMP:3", "ZENKEIBMP:4"}) run(line);
   EXPECT_EQ(pixelAt(320, 100), (Rgb{0, 0, 0})) << "nothing shows before the redraw";
   run("CG.REDRAW:");
-  const struct { int x; Rgb c; } row0[] = {
-      {0, {200, 0, 0}},     {270, {0, 100, 0}}, {280, {0, 200, 0}},         {295, {0, 0, 100}},
-      {300, {0, 0, 200}},   {315, {100, 100, 100}}, {320, {200, 200, 200}}, {330, {0, 0, 200}}};
+  const struct { int x; Rgb c; } row0[] = {{0, {200, 0, 0}},     {270, {0, 100, 0}},         {280, {0, 200, 0}},
+                                           {295, {0, 0, 100}},   {300, {0, 0, 200}},         {315, {100, 100, 100}},
+                                           {320, {200, 200, 200}}, {330, {0, 0, 200}}};
   for (const auto& p : row0) EXPECT_EQ(pixelAt(p.x, 0), p.c) << p.x;  // edges darkened
   EXPECT_EQ(pixelAt(639, 479), (Rgb{200, 0, 0}));
 }
 
 TEST_F(Stage, RunLengthBackgroundAndCharacterWithSkippedSurroundings) {
   Bytes background = {128, 100, 128};
-  for (int i = 0; i < 640 * 480 / 256; i++) background.push_back(kRleRepeat), background.push_back(255);
+  for (int i = 0; i < 640 * 480 / 256; i++) background.insert(background.end(), {kRleRepeat, 255});
   writeFile("5.jpg", background);
   writeFile("6.jpg", Bytes{128, kRleSkip, 9, 255, 128});  // right half: 10 skipped, then white
   for (const char* line : {"HAIKEI:5", "CHARA.ICHI:2", "CHARA:6", "CG.REDRAW:"}) run(line);

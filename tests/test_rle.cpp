@@ -14,7 +14,6 @@
 namespace {
 
 const Rgb kGrey{100, 100, 100}, kWhite{255, 255, 255};
-const Rgb kUntouched{kFill, kFill, kFill};
 
 // Grey, then repeats over `positions` in all.
 Bytes greyStream(int positions) {
@@ -182,23 +181,26 @@ TEST_F(RleTest, EncoderLossOnASmoothPictureStaysBoundedAndTheToolShowsIt) {
     }
   EXPECT_LE(worst, 8);
   EXPECT_LT(sum / (640 * 480), 2.0);
-
   writeFile("smooth.rle", stream);
-  const CommandResult r = runTool("decode rle smooth.rle out.ppm");
-  ASSERT_EQ(r.status, 0) << r.output;
-  PpmImage img;
-  ASSERT_TRUE(readPpm("out.ppm", img));
+  const PpmImage img = decodeWithTool("rle", "smooth.rle");
   ASSERT_EQ(img.width, 640);
   ASSERT_EQ(img.height, 480);
   for (int y = 0; y < 480; y++)
     ASSERT_EQ(0, std::memcmp(img.at(0, y), framePixel(gHaikeiBits, 0, y), 640 * 3)) << y;
 }
 
-TEST_F(RleTest, ToolsRefuseBadInput) {
+// Every refusal of the encoder and of the decode tools: exit 1, one line, no file.
+TEST_F(RleTest, ToolsRefuseBadInputWithOneLine) {
   writeFile("small.ppm", "P6\n320 480\n255\n" + std::string(320 * 480 * 3, '\x09'));
   expectToolRefusal("rle encode small.ppm o.rle --layer 0", "o.rle", "640 x 480");
   expectToolRefusal("rle encode small.ppm o.rle --key 12345", "o.rle");
   expectToolRefusal("decode rle missing.rle o.ppm", "o.ppm");
+  writeFile("pal.bmp", readFile(corpusPath("bmp-bmpsuite/g/pal8.bmp")));
+  expectToolRefusal("decode bmp pal.bmp o.ppm", "o.ppm");
+  writeFile("pal.png", readFile(corpusPath("png-pngsuite/basn3p08.png")));
+  expectToolRefusal("decode png pal.png o.ppm", "o.ppm", "colour type 3");
+  writeFile("cut.jpg", readFile(corpusPath("jpg-libjpeg-turbo/testorig.jpg")).substr(0, 3000));
+  expectToolRefusal("decode jpg cut.jpg o.ppm", "o.ppm", "truncated");
 }
 
 }  // namespace

@@ -42,6 +42,14 @@ Bytes makeBmp(int width, int height, int bits, const std::function<Rgb(int, int)
 
 CommandResult runTool(const std::string& args) { return runCommand(std::string(TAVINO_TOOL) + " " + args + " 2>&1"); }
 
+PpmImage decodeWithTool(const std::string& format, const std::string& in) {
+  const CommandResult r = runTool("decode " + format + " " + in + " out.ppm");
+  EXPECT_EQ(r.status, 0) << r.output;
+  PpmImage image;
+  EXPECT_TRUE(readPpm("out.ppm", image));
+  return image;
+}
+
 void expectToolRefusal(const std::string& args, const std::string& outFile, const std::string& mention) {
   const CommandResult r = runCommand(std::string(TAVINO_TOOL) + " " + args + " 2>&1 >/dev/null");
   EXPECT_EQ(r.status, 1) << args;

@@ -22,9 +22,10 @@ inline std::ostream& operator<<(std::ostream& o, const Rgb& c) {
 
 // Byte that marks composition-buffer pixels no one drew.
 constexpr uint8_t kFill = 0x5A;
+constexpr Rgb kUntouched{kFill, kFill, kFill};
 void fillFrame(uint8_t value = kFill);
 Rgb pixelAt(int x, int y);  // of gHaikeiBits
-inline bool untouched(int x, int y) { return pixelAt(x, y) == Rgb{kFill, kFill, kFill}; }
+inline bool untouched(int x, int y) { return pixelAt(x, y) == kUntouched; }
 
 Bytes toBytes(const std::string& s);
 
@@ -35,5 +36,7 @@ Bytes makeBmp(int width, int height, int bits, const std::function<Rgb(int x, in
 
 // `tavino-tool <args>` with standard error merged into the output.
 CommandResult runTool(const std::string& args);
+// `tavino-tool decode <format> <in> out.ppm`, which must succeed; the picture written.
+PpmImage decodeWithTool(const std::string& format, const std::string& in);
 // The tool refuses: exit 1, one line on standard error naming `mention`, no output file.
 void expectToolRefusal(const std::string& args, const std::string& outFile, const std::string& mention = "");

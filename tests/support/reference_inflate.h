@@ -67,25 +67,23 @@ struct Inflater {
     for (size_t i = 0; i < len; i++) out.push_back(uint8_t(bits(8)));
   }
 
+  // Bases follow from the extra-bit counts: each symbol starts where the one before ends.
   void codes(const Huffman& lit, const Huffman& dist) {
-    static const int lengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
-                                       31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
-    static const int lengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
-                                        2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-    static const int distBase[30] = {1,    2,    3,    4,    5,    7,     9,     13,    17,  25,
-                                     33,   49,   65,   97,   129,  193,   257,   385,   513, 769,
-                                     1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+    auto lengthExtra = [](int i) { return i < 8 ? 0 : i / 4 - 1; };
+    auto distExtra = [](int d) { return d < 4 ? 0 : d / 2 - 1; };  // symbols 30 and 31 read 14 bits
     for (int s; (s = decode(lit)) != 256;) {
       if (s < 256) {
         out.push_back(uint8_t(s));
         continue;
       }
       if (s > 285) throw Stop{InflateStatus::BadLengthSymbol};
-      const size_t len = size_t(lengthBase[s - 257] + bits(lengthExtra[s - 257]));
-      const int d = decode(dist);  // symbols 30 and 31 are always too far back
-      const size_t distance = d < 30 ? size_t(distBase[d] + bits(d < 4 ? 0 : d / 2 - 1)) : SIZE_MAX;
-      if (d >= 30) bits(d / 2 - 1);
-      if (distance > out.size() || distance > window) throw Stop{InflateStatus::DistanceTooFar};
+      size_t len = 3, distance = 1;
+      for (int i = 0; i < s - 257; i++) len += size_t(1) << lengthExtra(i);
+      len = s == 285 ? 258 : len + size_t(bits(lengthExtra(s - 257)));
+      const int d = decode(dist);
+      for (int i = 0; i < d; i++) distance += size_t(1) << distExtra(i);
+      distance += size_t(bits(distExtra(d)));
+      if (d >= 30 || distance > out.size() || distance > window) throw Stop{InflateStatus::DistanceTooFar};
       for (size_t i = 0; i < len; i++) out.push_back(out[out.size() - distance]);
     }
   }
