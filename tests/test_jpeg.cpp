@@ -206,10 +206,10 @@ Bytes entropy(const std::string& bits) {
 
 struct HandMade {
   int width = 8, height = 8, restartInterval = -1;  // -1: no DRI segment
-  Bytes acExtra;          // AC symbols with 2-bit codes 10, 11 beside EOB = 0
+  Bytes acExtra = {};     // AC symbols with 2-bit codes 10, 11 beside EOB = 0
   bool eobIsOne = false;  // instead: AC table {0x01: "0", EOB: "1"}
   int sampling = 0x11;
-  Bytes scan;  // entropy-coded data, markers included
+  Bytes scan = {};  // entropy-coded data, markers included
   bool eoi = true;
 };
 
