@@ -84,9 +84,7 @@ TEST_F(Stage, LayersStackInOrderAndShowAtTheRedraw) {
 }
 
 TEST_F(Stage, RunLengthBackgroundAndCharacterWithSkippedSurroundings) {
-  Bytes background = {128, 100, 128};
-  for (int i = 0; i < 640 * 480 / 256; i++) background.insert(background.end(), {kRleRepeat, 255});
-  writeFile("5.jpg", background);
+  writeFile("5.jpg", greyRunLength(640 * 480));
   writeFile("6.jpg", Bytes{128, kRleSkip, 9, 255, 128});  // right half: 10 skipped, then white
   for (const char* line : {"HAIKEI:5", "CHARA.ICHI:2", "CHARA:6", "CG.REDRAW:"}) run(line);
   EXPECT_EQ(pixelAt(329, 479), (Rgb{100, 100, 100}));

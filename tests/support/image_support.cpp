@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "image/rle.h"
 #include "scenario/engine_state.h"
 
 void fillFrame(uint8_t value) { std::memset(gHaikeiBits, value, kFrameBytes); }
@@ -38,6 +39,12 @@ Bytes makeBmp(int width, int height, int bits, const std::function<Rgb(int, int)
       }
     }
   return v;
+}
+
+Bytes greyRunLength(int positions) {
+  Bytes s = {128, 100, 128};
+  for (int i = 0; i < positions / 256; i++) s.insert(s.end(), {kRleRepeat, 255});
+  return s;
 }
 
 CommandResult runTool(const std::string& args) { return runCommand(std::string(TAVINO_TOOL) + " " + args + " 2>&1"); }

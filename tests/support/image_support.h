@@ -34,6 +34,9 @@ Bytes toBytes(const std::string& s);
 Bytes makeBmp(int width, int height, int bits, const std::function<Rgb(int x, int y)>& pixel,
               bool topDown = false, uint8_t fourth = 0);
 
+// A run-length stream: grey (100, 100, 100), then repeats over `positions` in all.
+Bytes greyRunLength(int positions);
+
 // `tavino-tool <args>` with standard error merged into the output.
 CommandResult runTool(const std::string& args);
 // `tavino-tool decode <format> <in> out.ppm`, which must succeed; the picture written.
