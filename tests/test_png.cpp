@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -200,6 +201,61 @@ TEST(PngDecode, ShortLongAndDamagedFiles) {
     if (decode(Bytes(file.begin(), file.begin() + long(n)), info) == PngStatus::Ok) {
       EXPECT_EQ(decodedPixels(info), pixels) << n;
     }
+}
+
+// libpng's reading of an 8-bit non-interlaced RGB or RGBA file: the only
+// kind the player accepts. Empty for every other file.
+Bytes libpngDecodeAccepted(const Bytes& file) {
+  struct Source {
+    const Bytes* file;
+    size_t at;
+  } source{&file, 8};
+  if (file.size() < 8 || png_sig_cmp(file.data(), 0, 8) != 0) return {};
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  Bytes pixels;
+  if (setjmp(png_jmpbuf(png)) == 0) {
+    png_set_read_fn(png, &source, [](png_structp p, png_bytep out, png_size_t n) {
+      auto* s = static_cast<Source*>(png_get_io_ptr(p));
+      if (s->at + n > s->file->size()) png_error(p, "short file");
+      std::memcpy(out, s->file->data() + s->at, n);
+      s->at += n;
+    });
+    png_set_sig_bytes(png, 8);
+    png_read_info(png, info);
+    const int type = png_get_color_type(png, info);
+    if (png_get_bit_depth(png, info) == 8 && (type == 2 || type == 6) &&
+        png_get_interlace_type(png, info) == PNG_INTERLACE_NONE) {
+      const size_t rowBytes = png_get_rowbytes(png, info), rows = png_get_image_height(png, info);
+      pixels.resize(rowBytes * rows);
+      for (size_t y = 0; y < rows; y++) png_read_row(png, &pixels[y * rowBytes], nullptr);
+    }
+  } else {
+    pixels.clear();
+  }
+  png_destroy_read_struct(&png, &info, nullptr);
+  return pixels;
+}
+
+TEST(PngDecode, ConformanceSuiteAcceptsExactlyEightBitTruecolourWithLibpngsPixels) {
+  int accepted = 0, files = 0;
+  for (const char* folder : {"png-pngsuite", "png-libjpeg-turbo"}) {
+    const CommandResult list = runCommand("ls '" + corpusPath(folder) + "' | grep '\\.png$'");
+    std::istringstream names(list.output);
+    for (std::string name; std::getline(names, name); files++) {
+      const Bytes file = toBytes(readFile(corpusPath(std::string(folder) + "/" + name)));
+      const Bytes expected = libpngDecodeAccepted(file);
+      PngInfo info;
+      const bool ok = decode(file, info) == PngStatus::Ok;
+      EXPECT_EQ(ok, !expected.empty()) << name;
+      if (ok && !expected.empty()) {
+        EXPECT_TRUE(decodedPixels(info) == expected) << name;
+      }
+      accepted += ok;
+    }
+  }
+  EXPECT_GE(files, 170) << "conformance pictures missing";
+  EXPECT_GE(accepted, 30);
 }
 
 // ---- Loading, caching and drawing ------------------------------------------
