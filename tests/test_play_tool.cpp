@@ -1,7 +1,6 @@
 // tavino-tool play: scripted keys through the real main loop, the recorded
 // frames and the state dump.
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "support/play_support.h"
@@ -12,10 +11,6 @@ class PlayTool : public PlayerDirTest {};
 
 // Each advance adds 1 to entry 0 of gFlag8.
 const char kCounting[] = "SCENE:1\nFLAG8.PLUS:1\nKEYWAIT:\nGOTO:1\n";
-
-bool rgbIs(const PpmImage& f, int x, int y, const char* rgb) {
-  return f.width > x && f.height > y && std::memcmp(f.at(x, y), rgb, 3) == 0;
-}
 
 }  // namespace
 
@@ -52,21 +47,6 @@ TEST_F(PlayTool, StateDumpListsEveryFieldInItsOrder) {
             "SelectNow=0\nSelectMsg1=\nSelectMsg2=\nSelectMsg3=\nSelectMsg4=\nSelectMsg5=\n"
             "SelectMsg6=\nSelectGoto=0,0,0,0,0,0\ngFlag1Now=2047\ngFlag8Now=3\ngFlag16Now=0\n"
             "gFlag32Now=63\ngFlag1=2047:1\ngFlag8=3:-7\ngFlag16=0:300\ngFlag32=63:123456\n");
-}
-
-TEST_F(PlayTool, ColourScenarioShowsItsColoursAndBrightness) {
-  writeFile("sinario.txt",
-            "SCENE:1\nHAIKEI.CLEAR:16711680\nCG.BRIGHT:50\nKEYWAIT:\n"
-            "HAIKEI.CLEAR:65280\nCG.BRIGHT:100\nNOWAIT:0\nCG.BRIGHT:150\nHAIKEI.CLEAR:6579300\n"
-            "KEYWAIT:\n");
-  const PlayRun r = playScenario(dir_, "enter,enter", "--mode 130");
-  ASSERT_EQ(r.frames, 4) << r.output;
-  EXPECT_EQ(r.frame(1).width, 720) << "frames are the window: the title, then each stop";
-  EXPECT_EQ(r.frame(2).height, 480);
-  EXPECT_TRUE(rgbIs(r.frame(2), 360, 100, "\x7f\0\0")) << "red at half brightness";
-  EXPECT_TRUE(rgbIs(r.frame(3), 360, 100, "\0\xff\0")) << "green, brightness off";
-  EXPECT_TRUE(rgbIs(r.frame(4), 360, 100, "\x96\x96\x96")) << "0x646464 at 150%";
-  EXPECT_TRUE(rgbIs(r.frame(4), 360, 30, "\0\0\0")) << "letterbox";
 }
 
 TEST_F(PlayTool, BadKeyListIsRefused) {

@@ -17,18 +17,12 @@ class TickCount : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(TickCount, CountsElapsedMillisecondsSinceTheReset) {
+TEST_F(TickCount, CountsSinceTheResetAndAWrapCountsOneShort) {
   fakeNow = 1000;
   resetTickCount();
-  EXPECT_EQ(getTickCount(), 0u);
   fakeNow = 1016;
   EXPECT_EQ(getTickCount(), 16u);
   EXPECT_EQ(getTickCount(), 16u) << "no time passed: the count stays";
-  fakeNow = 1500;
-  EXPECT_EQ(getTickCount(), 500u);
-}
-
-TEST_F(TickCount, AWrapOfTheClockCountsOneShort) {
   fakeNow = 4294967290u;
   resetTickCount();
   fakeNow = 5;  // 11 ms later, across the wrap

@@ -3,15 +3,15 @@
 #include <cstdio>
 #include <sstream>
 
-static std::string framePath(const std::string& dir, int n) {
+std::string PlayRun::framePath(int n) const {
   char name[32];
   std::snprintf(name, sizeof name, "/frame-%04d.ppm", n);
-  return dir + name;
+  return frameDir + name;
 }
 
 PpmImage PlayRun::frame(int n) const {
   PpmImage image;
-  if (!readPpm(framePath(frameDir, n), image)) image = PpmImage{};
+  if (!readPpm(framePath(n), image)) image = PpmImage{};
   return image;
 }
 
@@ -31,6 +31,6 @@ PlayRun playScenario(const std::string& dir, const std::string& keys, const std:
     const size_t eq = line.find('=');
     if (eq != std::string::npos) run.state[line.substr(0, eq)] = line.substr(eq + 1);
   }
-  while (fileExists(framePath(run.frameDir, run.frames + 1))) run.frames++;
+  while (fileExists(run.framePath(run.frames + 1))) run.frames++;
   return run;
 }
