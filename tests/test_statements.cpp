@@ -62,8 +62,7 @@ TEST_F(Statements, SceneAndGamenResetTheirPartOfTheStage) {
   CharaCG[0] = CharaCG[2] = CharaIchi = FaceCG = MsgColor = 7;
   std::strcpy(Msg2, "AB");
   std::strcpy(SelectMsg1, "kept");
-  gNextTickCount = 99;
-  cgChange = 0;
+  gNextTickCount = 99, cgChange = 0;
   startScenario("GAMEN:1\nKEYWAIT:\n");
   EXPECT_EQ((Ints{CharaCG[0], CharaCG[2], CharaIchi, FaceCG, MsgColor, Msg2[0], int(gNextTickCount),
                cgChange}),
@@ -127,10 +126,8 @@ TEST_F(Statements, WaitBlocksForItsSeconds) {
 
 TEST_F(Statements, DisplayResetLeavesAWhiteEmptyStage) {
   CharaCG[1] = CharaIchi = FaceCG = SelectGoto[5] = HaikeiCG = cashok = 4;
-  std::strcpy(Msg3, "xx");
-  std::strcpy(SelectMsg6, "yy");
-  gFlag8[1] = KoukeiCG = SelectMode = 5;
-  gNextTickCount = 7;
+  std::strcpy(Msg3, "xx"), std::strcpy(SelectMsg6, "yy");
+  gFlag8[1] = KoukeiCG = SelectMode = 5, gNextTickCount = 7;
   const uint8_t pixels[3] = {1, 2, 3};
   cacheStorePicture(77, pixels, 1, 1, 3);
   ASSERT_GE(cash_get2(77), 0);
@@ -139,8 +136,7 @@ TEST_F(Statements, DisplayResetLeavesAWhiteEmptyStage) {
   EXPECT_EQ((Ints{CharaCG[1], CharaIchi, FaceCG, SelectGoto[5], HaikeiCG, cashok, Msg3[0],
                   SelectMsg6[0], cash_get2(77), cashins2, int(gNextTickCount)}),
             (Ints{0, 0, 0, 0, 0, 0, 0, 0, -1, 0, 0}));
-  EXPECT_EQ(HaikeiCGtype, 0xFFFFFF);
-  EXPECT_EQ((Ints{gFlag8[1], KoukeiCG, SelectMode}), (Ints{5, 5, 5})) << "flags and overlays stay";
+  EXPECT_EQ((Ints{HaikeiCGtype, gFlag8[1], KoukeiCG, SelectMode}), (Ints{0xFFFFFF, 5, 5, 5})) << "white; flags, overlays stay";
 }
 
 TEST_F(Statements, NewGameClearsFlagsSetsDesignSizeAndStartsAtTheTop) {
@@ -148,8 +144,7 @@ TEST_F(Statements, NewGameClearsFlagsSetsDesignSizeAndStartsAtTheTop) {
   rCPGgetsina(0);
   ASSERT_EQ(gFlag8[0], 11);
   gFlag1[2047] = gFlag16Now = gFlag32[63] = 1;
-  SystemSizeW = 480;
-  KisyuMode = 8;
+  SystemSizeW = 480, KisyuMode = 8;
   rOPGstartsina();
   EXPECT_EQ(gFlag8[0], 1) << "ran from the first line again";
   EXPECT_EQ((Ints{gFlag1[2047], gFlag16Now, gFlag32[63]}), (Ints{0, 0, 0}));
