@@ -49,7 +49,8 @@ class Compositor : public PlayerDirTest {
 TEST_F(Compositor, BrightnessScalesEveryByteAndSaturates) {
   window(1920, 1080, 96);
   HaikeiCGtype = 0x64C800;  // 100, 200, 0
-  const struct { int on, percent; Rgb want; } cases[] = {{1, 100, {100, 200, 0}}, {1, 150, {150, 255, 0}}, {1, 50, {50, 100, 0}},
+  const struct { int on, percent; Rgb want; } cases[] = {
+      {1, 100, {100, 200, 0}}, {1, 150, {150, 255, 0}}, {1, 50, {50, 100, 0}},
                {1, 0, {0, 0, 0}},       {1, -100, {255, 255, 0}}, {0, 0, {100, 200, 0}}};
   for (const auto& c : cases) {
     CgBright = c.on, CgBrighttype = c.percent;
@@ -73,7 +74,8 @@ TEST_F(Compositor, BackgroundColourFillsTheDesignScaledAndCentred) {
     const Rgb colour{0x33, 0x66, 0x99};
     const int x1 = c.x0 + c.pictureW - 1, y1 = c.y0 + c.pictureH - 1;
     const int mx = c.x0 + c.pictureW / 2, my = c.y0 + c.pictureH / 2;
-    SCOPED_TRACE(std::to_string(c.designW) + "x" + std::to_string(c.designH) + " in " + std::to_string(c.windowW));
+    SCOPED_TRACE(std::to_string(c.designW) + "x" + std::to_string(c.designH) + " in " +
+                 std::to_string(c.windowW));
     expectComposed({{c.x0, c.y0, colour}, {x1, y1, colour}});
     if (c.x0 > 0) expectComposed({{c.x0 - 1, my, kBlack}, {x1 + 1, my, kBlack}});
     if (c.y0 > 0) expectComposed({{mx, c.y0 - 1, kBlack}, {mx, y1 + 1, kBlack}});

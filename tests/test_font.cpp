@@ -75,7 +75,8 @@ TEST_F(GlyphTest, GlyphScaledTo32PixelsCoversA32By32Area) {
   inkBlock("\x88\x9F", 0, 0, 96, 96);
   TextOut2(400, 500, "\x88\x9F", 2, 0x0000FF, 0);
   for (int y = 500; y < 532; y++)  // first pixel skipped, the blended edge at 432
-    ASSERT_TRUE(is(400, y, kBg) && is(401, y, 0xFF) && is(431, y, 0xFF) && is(432, y, 0x3232B1) && is(433, y, kBg)) << y;
+    ASSERT_TRUE(is(400, y, kBg) && is(401, y, 0xFF) && is(431, y, 0xFF) && is(432, y, 0x3232B1) &&
+                is(433, y, kBg)) << y;
   for (int x = 395; x < 440; x++) ASSERT_TRUE(is(x, 532, kBg)) << x;
 }
 

@@ -77,7 +77,13 @@ const Uint8 kJoyDown = SDL_JOYBUTTONDOWN, kJoyUp = SDL_JOYBUTTONUP;
 }  // namespace
 
 TEST_F(MainLoop, OneActionPerPressAndQuitRequestsAreKept) {
-  const struct { const char* name; int padok; std::vector<Step> steps; int passes, flag; bool menu; } cases[] = {
+  const struct {
+    const char* name;
+    int padok;
+    std::vector<Step> steps;
+    int passes, flag;
+    bool menu;
+  } cases[] = {
       {"held key acts once, a new press acts again", 0,
        {{1, kDown, SDLK_RETURN}, {6, kUp, SDLK_RETURN}, {8, kDown, SDLK_KP_ENTER},
         {9, kUp, SDLK_KP_ENTER}, {11, kQuit}}, 11, 3, false},

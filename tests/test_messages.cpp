@@ -91,5 +91,5 @@ TEST_F(MessageStatementTest, ChoiceListFillsRowByRow) {
   EXPECT_TRUE(std::string(SelectMsg6) == "more" && SelectGoto[5] == 5);
   EXPECT_STREQ(SelectMsg1, "first") << "a seventh changes nothing";
 
-  EXPECT_TRUE(stmtSelectMode("2") == 0 && SelectMode == 0 && SelectMsg1[0] == 0) << "other modes clear the rows";
+  EXPECT_TRUE(stmtSelectMode("2") == 0 && SelectMode == 0 && SelectMsg1[0] == 0) << "other modes clear rows";
 }

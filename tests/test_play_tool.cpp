@@ -50,7 +50,8 @@ TEST_F(PlayTool, StateDumpListsEveryFieldInItsOrder) {
 }
 
 TEST_F(PlayTool, BadKeyListIsRefused) {
-  for (const char* keys : {"enter,jump", "joy:99", "sleep:x"}) EXPECT_EQ(playScenario(dir_, keys).status, 2) << keys;
+  for (const char* keys : {"enter,jump", "joy:99", "sleep:x"})
+    EXPECT_EQ(playScenario(dir_, keys).status, 2) << keys;
   EXPECT_NE(playScenario(dir_, "enter,jump").output.find("jump"), std::string::npos);
 }
 

@@ -79,7 +79,7 @@ TEST_F(Reader, UnopenableFileIsReportedOnceAndPlaysAsEmpty) {
   CaptureStdout();
   for (int scene : {0, 3, 0}) rCPGgetsina(scene);
   const std::string out = GetCapturedStdout();
-  EXPECT_TRUE(out.find("missing.txt") != std::string::npos && out.find('\n') == out.size() - 1) << "one line: " << out;
+  EXPECT_TRUE(out.find("missing.txt") != std::string::npos && out.find('\n') == out.size() - 1) << out;
   EXPECT_TRUE(KeyWait == 1 && pSinaFile == nullptr);
 }
 

@@ -42,12 +42,15 @@ struct Screen {
 bool grab(const std::string& display, Screen& screen) {
   const CommandResult r = runCommand("xwd -root -silent -display " + display);
   const auto* b = reinterpret_cast<const uint8_t*>(r.output.data());
-  auto field = [b](size_t i) { return uint32_t(b[i * 4]) << 24 | b[i * 4 + 1] << 16 | b[i * 4 + 2] << 8 | b[i * 4 + 3]; };
+  auto field = [b](size_t i) {
+    return uint32_t(b[i * 4]) << 24 | b[i * 4 + 1] << 16 | b[i * 4 + 2] << 8 | b[i * 4 + 3];
+  };
   if (r.status != 0 || r.output.size() < 100) return false;
   const uint32_t width = field(4), height = field(5), lsbFirst = field(7) == 0;
   const uint32_t bpp = field(11) / 8, bytesPerLine = field(12);
   const size_t start = field(0) + size_t(field(19)) * 12;  // header, then the colour map
-  if ((bpp != 3 && bpp != 4) || bytesPerLine < width * bpp || r.output.size() < start + size_t(bytesPerLine) * height)
+  if ((bpp != 3 && bpp != 4) || bytesPerLine < width * bpp ||
+      r.output.size() < start + size_t(bytesPerLine) * height)
     return false;
   screen.width = int(width);
   screen.pixels.clear();
@@ -79,7 +82,8 @@ class RealWindow : public PlayerDirTest {
     // once it takes clients.
     int ready[2];
     ASSERT_EQ(pipe(ready), 0);
-    xvfb_ = spawn({"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0", "800x600x24", "-nolisten", "tcp"}, "");
+    xvfb_ = spawn({"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0", "800x600x24", "-nolisten",
+                   "tcp"}, "");
     close(ready[1]);
     display_ = ":";
     for (char c; read(ready[0], &c, 1) == 1 && c != '\n';) display_ += c;
@@ -121,14 +125,16 @@ TEST_F(RealWindow, OpensTitleStartsOnReturnAndQuitsCleanly) {
     title = screen.at(700, 470) == 0xFFFFFF;
     if (!title && playerRunning()) break;
   }
-  ASSERT_TRUE(title) << "no title screen; the player " << (playerRunning() ? "runs" : "ended with " + std::to_string(lastStatus_));
+  ASSERT_TRUE(title) << "no title screen; the player "
+                     << (playerRunning() ? "runs" : "ended with " + std::to_string(lastStatus_));
   EXPECT_NE(screen.at(760, 300), 0xFFFFFFu) << "the window is 720 pixels wide";
 
   runCommand("DISPLAY=" + display_ + " xdotool mousemove 300 200 key Return");
   ASSERT_TRUE(waitForScreen(display_, screen, [](const Screen& s) {
     return s.at(360, 240) == 0xFF0000;
   })) << "Return did not start the red scene";
-  EXPECT_EQ((std::vector<uint32_t>{screen.at(360, 36), screen.at(360, 37), screen.at(360, 441), screen.at(360, 442)}),
+  EXPECT_EQ((std::vector<uint32_t>{screen.at(360, 36), screen.at(360, 37), screen.at(360, 441),
+                                   screen.at(360, 442)}),
             (std::vector<uint32_t>{0, 0xFF0000, 0xFF0000, 0}));
 
   // SDL turns SIGTERM into a quit request: the player leaves its loop with 0.

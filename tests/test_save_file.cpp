@@ -100,7 +100,8 @@ TEST_F(SaveFileTest, LoadRestoresFlagsSceneAndFileButNotBookmarkOrFlag32) {
   gFlag16[127] = 32000;
   saveReadCaptions();
   ASSERT_TRUE(saveWriteSlotAt(3, kOctober3));
-  std::memset(gFlag1, 1, sizeof gFlag1), std::memset(gFlag8, 7, sizeof gFlag8), std::memset(gFlag16, 0x11, sizeof gFlag16);
+  std::memset(gFlag1, 1, sizeof gFlag1), std::memset(gFlag8, 7, sizeof gFlag8);
+  std::memset(gFlag16, 0x11, sizeof gFlag16);
   std::strcpy(siori, "kept");
   gFlag32[0] = 1234, SceneNum = 1, SystemSizeW = 1280, SystemSizeH = 720, KisyuMode = 2;
   saveReadCaptions();
@@ -125,7 +126,7 @@ TEST_F(SaveFileTest, LoadOfAnEmptySlotOrFromTheTitleScreen) {
   ASSERT_EQ(SystemSizeW, 0);
   saveReadCaptions();
   saveLoadSlot(1);
-  EXPECT_EQ((Ints{SceneNum, SystemSizeW, SystemSizeH, KisyuMode}), (Ints{9, 1920, 1080, 7})) << "a new game's size";
+  EXPECT_EQ((Ints{SceneNum, SystemSizeW, SystemSizeH, KisyuMode}), (Ints{9, 1920, 1080, 7})) << "new game size";
 }
 
 TEST_F(SaveFileTest, DamagedLinesRestoreOnlyWhatTheyHold) {

@@ -153,7 +153,8 @@ TEST_F(SoundTest, ANewSoundReplacesTheOldOneOnlyWhenItCanBeUsed) {
 TEST_F(PlayerDirTest, ScenarioSoundReachesTheDevice) {
   writeFile("tone.wav", rampWav(700, 300));
   writeFile("sinario.txt", "OTO2.WAV:nothing\nOTO1.WAV:tone\nMSG:a\nOTO1.PLAY:0\nMSG:b\nKEYWAIT:\n");
-  const std::string disk = "SDL_AUDIODRIVER=disk SDL_DISKAUDIODELAY=5 SDL_DISKAUDIOFILE='" + dir_ + "/out.raw' ";
+  const std::string disk =
+      "SDL_AUDIODRIVER=disk SDL_DISKAUDIODELAY=5 SDL_DISKAUDIOFILE='" + dir_ + "/out.raw' ";
   const PlayRun r = playScenario(dir_, "enter,sleep:200,enter,sleep:300", "", disk);
   ASSERT_EQ(r.status, 0) << r.output;
   EXPECT_NE(r.output.find("nothing.wav: cannot open\n"), std::string::npos) << r.output;
@@ -165,7 +166,8 @@ TEST_F(PlayerDirTest, ScenarioSoundReachesTheDevice) {
   ASSERT_GE(raw.size(), first + 4 * kBufferBytes);
   const std::vector<uint8_t> out(raw.begin() + long(first), raw.end());
   for (size_t i = 0; i < 4 * 512; ++i)
-    ASSERT_TRUE(sample(out, 2 * i) == (i < 700 ? 300 + int(i) : 0) && sample(out, 2 * i + 1) == -sample(out, 2 * i)) << i;
+    ASSERT_TRUE(sample(out, 2 * i) == (i < 700 ? 300 + int(i) : 0) &&
+                sample(out, 2 * i + 1) == -sample(out, 2 * i)) << "frame " << i;
 }
 
 TEST(SoundDevice, ADeviceThatCannotOpenIsReportedOnce) {

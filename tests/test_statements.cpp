@@ -136,7 +136,8 @@ TEST_F(Statements, DisplayResetLeavesAWhiteEmptyStage) {
   EXPECT_EQ((Ints{CharaCG[1], CharaIchi, FaceCG, SelectGoto[5], HaikeiCG, cashok, Msg3[0],
                   SelectMsg6[0], cash_get2(77), cashins2, int(gNextTickCount)}),
             (Ints{0, 0, 0, 0, 0, 0, 0, 0, -1, 0, 0}));
-  EXPECT_EQ((Ints{HaikeiCGtype, gFlag8[1], KoukeiCG, SelectMode}), (Ints{0xFFFFFF, 5, 5, 5})) << "white; flags, overlays stay";
+  EXPECT_EQ((Ints{HaikeiCGtype, gFlag8[1], KoukeiCG, SelectMode}), (Ints{0xFFFFFF, 5, 5, 5}))
+      << "white; flags and overlays stay";
 }
 
 TEST_F(Statements, NewGameClearsFlagsSetsDesignSizeAndStartsAtTheTop) {

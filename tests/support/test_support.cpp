@@ -41,7 +41,8 @@ void PlayerDirTest::TearDown() {
   engineStateClear();
   std::error_code ignored;
   if (!oldCwd_.empty()) std::filesystem::current_path(oldCwd_, ignored);
-  if (!dir_.empty() && !HasFailure()) std::filesystem::remove_all(dir_, ignored);  // kept for a look when failed
+  // A failed test's directory is kept for a look.
+  if (!dir_.empty() && !HasFailure()) std::filesystem::remove_all(dir_, ignored);
 }
 
 void writeFile(const std::string& path, const std::string& bytes) {
@@ -85,7 +86,8 @@ bool readPpm(const std::string& path, PpmImage& out) {
   int maxval = 0;
   in >> magic >> out.width >> out.height >> maxval;
   if (magic != "P6" || maxval != 255 || out.width <= 0 || out.height <= 0) return false;
-  const size_t offset = size_t(in.tellg()) + 1, n = size_t(out.width) * out.height * 3;  // one space after the header
+  // One white-space byte follows the header.
+  const size_t offset = size_t(in.tellg()) + 1, n = size_t(out.width) * out.height * 3;
   if (bytes.size() < offset + n) return false;
   out.rgb.assign(bytes.begin() + long(offset), bytes.begin() + long(offset + n));
   return true;
