@@ -85,7 +85,7 @@ class RealWindow : public PlayerDirTest {
     xvfb_ = spawn({"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0", "800x600x24", "-nolisten",
                    "tcp"}, "");
     close(ready[1]);
-    display_ = ":";
+    display_.assign(1, ':');  // assign, not "=": GCC 12 warns falsely on it here
     for (char c; read(ready[0], &c, 1) == 1 && c != '\n';) display_ += c;
     close(ready[0]);
     ASSERT_NE(display_, ":") << "Xvfb did not start";
