@@ -44,6 +44,16 @@ class GlyphTest : public ::testing::Test {
   static void clear() { std::memset(gUra, 0x64, kFrameBytes); }
 };
 
+// A "BM" image with `salt` every 7 bytes.
+std::vector<uint8_t> image(size_t n, uint8_t salt) {
+  std::vector<uint8_t> v(n);
+  for (size_t i = 0; i < n; i += 7) v[i] = salt;
+  v[0] = 'B', v[1] = 'M';
+  return v;
+}
+
+class FontReadTest : public PlayerDirTest {};
+
 }  // namespace
 
 TEST(GlyphMapping, CellsOfDoubleAndSingleByteCharacters) {
@@ -120,16 +130,6 @@ TEST_F(GlyphTest, GlyphsAreClippedAtTheFrameEdges) {
   TextOut2(100000, -100000, "\x82\xA0", 2, 0, 0);
   EXPECT_TRUE(is(11, 11, kBg));
 }
-
-// A "BM" image with `salt` every 7 bytes.
-std::vector<uint8_t> image(size_t n, uint8_t salt) {
-  std::vector<uint8_t> v(n);
-  for (size_t i = 0; i < n; i += 7) v[i] = salt;
-  v[0] = 'B', v[1] = 'M';
-  return v;
-}
-
-class FontReadTest : public PlayerDirTest {};
 
 TEST_F(FontReadTest, RawAndRangeCodedFilesLoadWhatTheyHold) {
   const std::vector<uint8_t> full = image(kFontBytes, 0x81), part = image(1000, 0x33), run(2000, 0x33),
