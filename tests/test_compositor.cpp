@@ -49,10 +49,8 @@ class Compositor : public PlayerDirTest {
 TEST_F(Compositor, BrightnessScalesEveryByteAndSaturates) {
   window(1920, 1080, 96);
   HaikeiCGtype = 0x64C800;  // 100, 200, 0
-  const struct {
-    int on, percent;
-    Rgb want;
-  } cases[] = {{1, 100, {100, 200, 0}}, {1, 150, {150, 255, 0}}, {1, 50, {50, 100, 0}},
+  const struct { int on, percent; Rgb want; } cases[] = {
+      {1, 100, {100, 200, 0}}, {1, 150, {150, 255, 0}}, {1, 50, {50, 100, 0}},
                {1, 0, {0, 0, 0}},       {1, -100, {255, 255, 0}}, {0, 0, {100, 200, 0}}};
   for (const auto& c : cases) {
     CgBright = c.on, CgBrighttype = c.percent;
@@ -62,9 +60,7 @@ TEST_F(Compositor, BrightnessScalesEveryByteAndSaturates) {
 }
 
 TEST_F(Compositor, BackgroundColourFillsTheDesignScaledAndCentred) {
-  const struct {
-    int designW, designH, windowW, windowH, x0, y0, pictureW, pictureH;
-  } cases[] = {
+  const struct { int designW, designH, windowW, windowH, x0, y0, pictureW, pictureH; } cases[] = {
       {800, 600, 1280, 720, 160, 0, 960, 720},  {1000, 750, 1124, 644, 137, 3, 848, 636},
       {640, 480, 720, 480, 40, 0, 640, 480},    {1920, 1080, 720, 480, 0, 37, 720, 405},
       {0, 0, 720, 480, 0, 37, 720, 405},  // no design size yet: the full frame
@@ -79,7 +75,7 @@ TEST_F(Compositor, BackgroundColourFillsTheDesignScaledAndCentred) {
     const int x1 = c.x0 + c.pictureW - 1, y1 = c.y0 + c.pictureH - 1;
     const int mx = c.x0 + c.pictureW / 2, my = c.y0 + c.pictureH / 2;
     SCOPED_TRACE(std::to_string(c.designW) + "x" + std::to_string(c.designH) + " in " +
-                 std::to_string(c.windowW) + "x" + std::to_string(c.windowH));
+                 std::to_string(c.windowW));
     expectComposed({{c.x0, c.y0, colour}, {x1, y1, colour}});
     if (c.x0 > 0) expectComposed({{c.x0 - 1, my, kBlack}, {x1 + 1, my, kBlack}});
     if (c.y0 > 0) expectComposed({{mx, c.y0 - 1, kBlack}, {mx, y1 + 1, kBlack}});
@@ -117,8 +113,7 @@ TEST_F(Compositor, MessageWindowNeedsTheFirstLineOrAFaceAndHasItsBoundsAt72Pixel
   FaceCG = 1;
   rGame(0);
   expectComposed({{1100, 500, kWin}});
-  FaceCG = 0;
-  std::memset(Msg2, 0, kLineBytes);
+  FaceCG = 0, Msg2[0] = 0;
   std::strcpy(Msg1, kOneCharacter);
   rGame(0);
   expectComposed({{1100, 391, kBlack}, {1100, 392, kWin}, {1100, 667, kWin}, {1100, 668, kBlack},
@@ -157,11 +152,9 @@ TEST_F(Compositor, WindowAndBarsAt40PixelFontInALetterboxCoverFractionalRows) {
                   {77, 300, kWhite},  {78, 300, tint},  {645, 300, tint}, {646, 300, kWhite},
                   {600, 36, kBlack}});
 
-  HaikeiCGtype = 0x000000;  // bar columns 60..667
-  std::memset(Msg1, 0, kLineBytes);
-  SelectMode = 1;
+  HaikeiCGtype = 0x000000, Msg1[0] = 0;  // bar columns 60..667
+  SelectMode = 1, SelectNow = 0;
   std::strcpy(SelectMsg1, kOneCharacter);
-  SelectNow = 0;
   CaptureStdout();
   rGame(1);
   EXPECT_EQ(GetCapturedStdout(), "") << "no question, no box";

@@ -1,5 +1,5 @@
 // The main loop: one action per press, the release test, automatic advance,
-// the joystick rows and the quit requests it must not lose.
+// the joystick rows, the quit requests it must not lose, and the tick counter.
 #include <SDL/SDL.h>
 
 #include <chrono>
@@ -9,6 +9,7 @@
 #include "main/main_loop.h"
 #include "main/platform.h"
 #include "main/sdl_state.h"
+#include "main/startup.h"
 #include "scenario/engine_state.h"
 #include "support/scenario_support.h"
 
@@ -116,4 +117,23 @@ TEST_F(MainLoop, AutomaticAdvanceRunsTheReaderEveryPass) {
   GetCapturedStdout();
   // The start ran up to the first refused version; each of the passes one more step.
   EXPECT_EQ((Ints{gPasses, gFlag16[0]}), (Ints{10, 1 + 10}));
+}
+
+// The tick counter, driven by a stand-in clock.
+static uint32_t fakeNow;
+
+TEST(TickCount, CountsSinceTheResetAndAWrapCountsOneShort) {
+  gTicksSource = [] { return fakeNow; };
+  fakeNow = 1000;
+  resetTickCount();
+  fakeNow = 1016;
+  EXPECT_EQ(getTickCount(), 16u);
+  EXPECT_EQ(getTickCount(), 16u) << "no time passed: the count stays";
+  fakeNow = 4294967290u;
+  resetTickCount();
+  fakeNow = 5;  // 11 ms later, across the wrap
+  EXPECT_EQ(getTickCount(), 10u);
+  fakeNow = 25;
+  EXPECT_EQ(getTickCount(), 30u);
+  gTicksSource = nullptr;
 }

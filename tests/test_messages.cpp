@@ -67,16 +67,14 @@ TEST_F(MessageStatementTest, MessageStatements) {
   EXPECT_EQ(std::string(Msg1), "A " + kA);
   EXPECT_TRUE(Msg4[0] == 0 && gSaveFlag == 0) << "every line replaced; saving allowed at the stop";
   NoWait = 1;
-  EXPECT_EQ(stmtMsg(""), 0) << "NOWAIT does not stop";
-  EXPECT_EQ(Msg1[0], 0);
+  EXPECT_TRUE(stmtMsg("") == 0 && Msg1[0] == 0) << "NOWAIT does not stop";
 }
 
 TEST_F(MessageStatementTest, ChoiceListFillsRowByRow) {
   std::strcpy(Msg2, "question");
   std::strcpy(SelectMsg6, "stale");
   SelectGoto[5] = 9;
-  EXPECT_EQ(stmtSelectMode("1"), 0);
-  EXPECT_TRUE(SelectMode == 1 && SelectNow == -1);
+  EXPECT_TRUE(stmtSelectMode("1") == 0 && SelectMode == 1 && SelectNow == -1);
   EXPECT_EQ(Msg2[0] + SelectMsg6[0] + SelectGoto[5], 0) << "message, rows and targets cleared";
 
   stmtSelectMsg("first");
@@ -90,10 +88,8 @@ TEST_F(MessageStatementTest, ChoiceListFillsRowByRow) {
   EXPECT_EQ(std::string(SelectMsg3), repeat(kA, 12) + "A\x82") << "cut inside a character";
   EXPECT_TRUE(SelectGoto[0] == 10 && SelectGoto[1] == 20) << "a zero target fills nothing";
   for (int k = 0; k < 4; k++) stmtSelectMsg("more"), stmtSelectGoto("5");
-  EXPECT_STREQ(SelectMsg6, "more");
-  EXPECT_EQ(SelectGoto[5], 5);
+  EXPECT_TRUE(std::string(SelectMsg6) == "more" && SelectGoto[5] == 5);
   EXPECT_STREQ(SelectMsg1, "first") << "a seventh changes nothing";
 
-  EXPECT_EQ(stmtSelectMode("2"), 0);
-  EXPECT_TRUE(SelectMode == 0 && SelectMsg1[0] == 0) << "other modes are off and clear the rows";
+  EXPECT_TRUE(stmtSelectMode("2") == 0 && SelectMode == 0 && SelectMsg1[0] == 0) << "other modes clear rows";
 }

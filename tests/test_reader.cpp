@@ -44,9 +44,7 @@ TEST_F(Reader, SceneSearchFromTheTopFindsColonAndSpaceFormsOnly) {
   EXPECT_EQ((Ints{gFlag8[0], SceneNum}), (Ints{11, 8}));
   rCPGgetsina(0);
   EXPECT_EQ(gFlag8[0], 12) << "GOTO:7 after scene 8 searched from the top";
-  rCPGgetsina(42);
-  rCPGgetsina(0);
-  rCPGgetsina(0);
+  for (int scene : {42, 0, 0}) rCPGgetsina(scene);
   EXPECT_EQ(gFlag8[0], 12) << "a missing scene rests at the end for every later step";
 }
 
@@ -79,14 +77,10 @@ TEST_F(Reader, UnopenableFileIsReportedOnceAndPlaysAsEmpty) {
   EXPECT_EQ(KeyWait, 0) << "no file named yet: nothing runs";
   std::strcpy(SinaFile, "missing.txt");
   CaptureStdout();
-  rCPGgetsina(0);
-  rCPGgetsina(3);
-  rCPGgetsina(0);
+  for (int scene : {0, 3, 0}) rCPGgetsina(scene);
   const std::string out = GetCapturedStdout();
-  EXPECT_NE(out.find("missing.txt"), std::string::npos);
-  EXPECT_EQ(out.find('\n'), out.size() - 1) << "one line: " << out;
-  EXPECT_EQ(KeyWait, 1);
-  EXPECT_EQ(pSinaFile, nullptr);
+  EXPECT_TRUE(out.find("missing.txt") != std::string::npos && out.find('\n') == out.size() - 1) << out;
+  EXPECT_TRUE(KeyWait == 1 && pSinaFile == nullptr);
 }
 
 TEST_F(Reader, EndlessGotoLoopEndsTheStepAtTheDepthCap) {

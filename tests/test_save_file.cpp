@@ -11,7 +11,7 @@
 
 #include "menu/save_file.h"
 #include "scenario/engine_state.h"
-#include "support/test_support.h"
+#include "support/scenario_support.h"
 
 namespace {
 
@@ -35,8 +35,6 @@ void setState() {
   gFlag8[0] = -1, gFlag8[1] = 127, gFlag16[1] = -5;
   std::strcpy(SinaFile, "sinario.txt");
 }
-
-std::vector<int> ints(std::initializer_list<int> v) { return v; }
 
 class SaveFileTest : public PlayerDirTest {};
 
@@ -104,18 +102,16 @@ TEST_F(SaveFileTest, LoadRestoresFlagsSceneAndFileButNotBookmarkOrFlag32) {
   ASSERT_TRUE(saveWriteSlotAt(3, kOctober3));
   std::memset(gFlag1, 1, sizeof gFlag1), std::memset(gFlag8, 7, sizeof gFlag8);
   std::memset(gFlag16, 0x11, sizeof gFlag16);
-  gFlag32[0] = 1234;
   std::strcpy(siori, "kept");
-  SceneNum = 1, SystemSizeW = 1280, SystemSizeH = 720, KisyuMode = 2;
+  gFlag32[0] = 1234, SceneNum = 1, SystemSizeW = 1280, SystemSizeH = 720, KisyuMode = 2;
   saveReadCaptions();
   saveLoadSlot(3);
-  EXPECT_EQ(SceneNum, 42);
-  EXPECT_STREQ(SinaFile, "part2.txt");
-  EXPECT_EQ(ints({gFlag1[3], gFlag1[2047], gFlag1[0]}), ints({1, 1, 0}));
-  EXPECT_EQ(ints({gFlag8[0], gFlag8[1], gFlag8[2]}), ints({-1, 127, 0}));
-  EXPECT_EQ(ints({gFlag16[1], gFlag16[127], gFlag16[0]}), ints({-5, 32000, 0}));
+  EXPECT_TRUE(SceneNum == 42 && std::string(SinaFile) == "part2.txt");
+  EXPECT_EQ((Ints{gFlag1[3], gFlag1[2047], gFlag1[0]}), (Ints{1, 1, 0}));
+  EXPECT_EQ((Ints{gFlag8[0], gFlag8[1], gFlag8[2]}), (Ints{-1, 127, 0}));
+  EXPECT_EQ((Ints{gFlag16[1], gFlag16[127], gFlag16[0]}), (Ints{-5, 32000, 0}));
   EXPECT_TRUE(gFlag32[0] == 1234 && std::string(siori) == "kept") << "the bookmark and 32-bit flags stay";
-  EXPECT_EQ(ints({SystemSizeW, SystemSizeH, KisyuMode}), ints({1280, 720, 2})) << "a game's size stays";
+  EXPECT_EQ((Ints{SystemSizeW, SystemSizeH, KisyuMode}), (Ints{1280, 720, 2})) << "a game's size stays";
 }
 
 TEST_F(SaveFileTest, LoadOfAnEmptySlotOrFromTheTitleScreen) {
@@ -123,17 +119,14 @@ TEST_F(SaveFileTest, LoadOfAnEmptySlotOrFromTheTitleScreen) {
   std::strcpy(SinaFile, "mine.txt");
   SceneNum = 4, gFlag8[0] = 3;
   saveReadCaptions();
-  saveLoadSlot(2);  // empty: the default scenario from its start
-  EXPECT_STREQ(SinaFile, "sinario.txt");
-  EXPECT_EQ(SceneNum, 0);
-  EXPECT_EQ(gFlag8[0], 3);
+  saveLoadSlot(2);  // empty: the default scenario from its start, flags kept
+  EXPECT_TRUE(std::string(SinaFile) == "sinario.txt" && SceneNum == 0 && gFlag8[0] == 3);
 
   engineStateClear();  // the title screen: no design size yet
   ASSERT_EQ(SystemSizeW, 0);
   saveReadCaptions();
   saveLoadSlot(1);
-  EXPECT_EQ(SceneNum, 9);
-  EXPECT_EQ(ints({SystemSizeW, SystemSizeH, KisyuMode}), ints({1920, 1080, 7})) << "a new game's size";
+  EXPECT_EQ((Ints{SceneNum, SystemSizeW, SystemSizeH, KisyuMode}), (Ints{9, 1920, 1080, 7})) << "new game size";
 }
 
 TEST_F(SaveFileTest, DamagedLinesRestoreOnlyWhatTheyHold) {
@@ -145,8 +138,8 @@ TEST_F(SaveFileTest, DamagedLinesRestoreOnlyWhatTheyHold) {
   std::vector<uint8_t> bytes(text.begin(), text.end());
   std::strcpy(SinaFile, "sinario.txt");
   saveRestoreSlot(bytes.data(), int32_t(bytes.size()), 1);
-  EXPECT_EQ(ints({gFlag1[0], gFlag1[1], gFlag1[2], gFlag1[3]}), ints({1, 0, 1, 5}));
-  EXPECT_EQ(ints({gFlag8[0], gFlag8[1], gFlag8[2], gFlag16[0], gFlag16[1]}), ints({-1, 0, 5, -5, 5}));
+  EXPECT_EQ((Ints{gFlag1[0], gFlag1[1], gFlag1[2], gFlag1[3]}), (Ints{1, 0, 1, 5}));
+  EXPECT_EQ((Ints{gFlag8[0], gFlag8[1], gFlag8[2], gFlag16[0], gFlag16[1]}), (Ints{-1, 0, 5, -5, 5}));
   EXPECT_STREQ(SinaFile, "sinario.txt");
   EXPECT_EQ(SceneNum, -17) << "the final fragment still holds the scene";
 }
@@ -166,8 +159,7 @@ TEST_F(SaveFileTest, ADiskFullDuringTheWriteLeavesTheOldFileIntact) {
   }
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "the save reported success";
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the save reported success";
   EXPECT_EQ(readFile("tavino.sav"), old);
   EXPECT_FALSE(fileExists("tavino.sav.tmp"));
 }

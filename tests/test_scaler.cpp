@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "display/display.h"
@@ -25,12 +26,11 @@ std::vector<uint8_t> referenceResize(const uint8_t* src, int sw, int sh, int dw,
   double fy = 0;
   for (int y = 0; y < dh; y++, fy += sy) {
     const int iy = int(fy);
-    const double ty = fy - iy;
-    double fx = 0;
+    double fx = 0, ty = fy - iy;
     for (int x = 0; x < dw; x++, fx += sx) {
       const int ix = int(fx);
-      const double tx = fx - ix;
       for (int c = 0; c < 3; c++) {
+        const double tx = fx - ix;
         const int left = int(at(ix, iy, c) + (at(ix, iy + 1, c) - at(ix, iy, c)) * ty);
         const int right = int(at(ix + 1, iy, c) + (at(ix + 1, iy + 1, c) - at(ix + 1, iy, c)) * ty);
         out[(size_t(y) * dw + x) * 3 + c] = uint8_t(left + int((right - left) * tx));
@@ -38,11 +38,6 @@ std::vector<uint8_t> referenceResize(const uint8_t* src, int sw, int sh, int dw,
     }
   }
   return out;
-}
-
-void fillRandom(uint8_t* frame, unsigned seed) {
-  std::mt19937 rng(seed);
-  for (int i = 0; i < kFrameBytes; i++) frame[i] = uint8_t(rng());
 }
 
 }  // namespace
@@ -68,7 +63,8 @@ TEST_F(Scaler, ScaleChoiceKeepsRowsWholeSixteenByteUnits) {
 // The source frame is random beyond the picture too, so reading a neighbour
 // outside it at the last column or row shows up as a mismatch.
 TEST_F(Scaler, MatchesTheReferenceFilterRepeatsEdgesAndSkipsEmptySizes) {
-  fillRandom(gHaikeiBits, 2);
+  std::mt19937 rng(2);
+  for (int i = 0; i < kFrameBytes; i++) gHaikeiBits[i] = uint8_t(rng());
   const int sizes[][4] = {{1920, 1080, 1280, 720}, {800, 600, 960, 720}, {1000, 750, 848, 636},
                           {5, 3, 17, 11},          {1920, 1080, 1920, 1080}, {333, 211, 333, 211},
                           {7, 7, 1, 1}};
@@ -85,8 +81,7 @@ TEST_F(Scaler, MatchesTheReferenceFilterRepeatsEdgesAndSkipsEmptySizes) {
     EXPECT_TRUE(s[3] == kFrameH || framePixel(gUraCash, 0, s[3])[0] == 0) << "below it";
   }
   std::memset(gUraCash, 0xAB, kFrameBytes);
-  rOPGresize(gUraCash, 100, 0, gHaikeiBits, 10, 10);
-  rOPGresize(gUraCash, 0, 100, gHaikeiBits, 10, 10);
-  rOPGresize(gUraCash, 100, 100, gHaikeiBits, 0, 10);
+  for (const auto& [dw, dh, sw] : {std::tuple{100, 0, 10}, {0, 100, 10}, {100, 100, 0}})
+    rOPGresize(gUraCash, dw, dh, gHaikeiBits, sw, 10);
   EXPECT_EQ(gUraCash[0], 0xAB) << "an empty size writes nothing";
 }

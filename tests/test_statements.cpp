@@ -1,14 +1,12 @@
 // Flow, setting and flag statements, run through the reader and the
-// interpreter as a scenario runs them.
-#include <SDL/SDL.h>
-
+// interpreter as a scenario runs them, and the resets they share.
 #include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <string>
 #include <tuple>
 
-#include "main/platform.h"
+#include "display/display.h"
 #include "scenario/engine_state.h"
 #include "support/scenario_support.h"
 
@@ -64,8 +62,7 @@ TEST_F(Statements, SceneAndGamenResetTheirPartOfTheStage) {
   CharaCG[0] = CharaCG[2] = CharaIchi = FaceCG = MsgColor = 7;
   std::strcpy(Msg2, "AB");
   std::strcpy(SelectMsg1, "kept");
-  gNextTickCount = 99;
-  cgChange = 0;
+  gNextTickCount = 99, cgChange = 0;
   startScenario("GAMEN:1\nKEYWAIT:\n");
   EXPECT_EQ((Ints{CharaCG[0], CharaCG[2], CharaIchi, FaceCG, MsgColor, Msg2[0], int(gNextTickCount),
                cgChange}),
@@ -116,25 +113,41 @@ TEST_F(Statements, DispatchIsByPrefixInTableOrder) {
   EXPECT_STREQ(siori, "a:b") << "the argument keeps later colons";
 }
 
-TEST_F(Statements, WaitBlocksForItsSecondsUnlessAQuitIsRequested) {
+// A quit request during a long wait is the main loop's test.
+TEST_F(Statements, WaitBlocksForItsSeconds) {
   auto now = [] { return std::chrono::steady_clock::now(); };
   auto t0 = now();
-  startScenario("WAIT:0\nWAIT:-3\nKEYWAIT:\nWAIT:1\nKEYWAIT:\nWAIT:30\nFLAG8.PLUS:1\nKEYWAIT:\n");
+  startScenario("WAIT:0\nWAIT:-3\nKEYWAIT:\nWAIT:1\nKEYWAIT:\n");
   EXPECT_LT(now() - t0, std::chrono::milliseconds(900));
   t0 = now();
   rCPGgetsina(0);
   EXPECT_GE(now() - t0, std::chrono::milliseconds(1000));
-  EXPECT_FALSE(gQuitRequested);
+}
 
-  ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-  SDL_Event quit{};
-  quit.type = SDL_QUIT;
-  ASSERT_EQ(SDL_PushEvent(&quit), 0);
-  t0 = now();
+TEST_F(Statements, DisplayResetLeavesAWhiteEmptyStage) {
+  CharaCG[1] = CharaIchi = FaceCG = SelectGoto[5] = HaikeiCG = cashok = 4;
+  std::strcpy(Msg3, "xx"), std::strcpy(SelectMsg6, "yy");
+  gFlag8[1] = KoukeiCG = SelectMode = 5, gNextTickCount = 7;
+  const uint8_t pixels[3] = {1, 2, 3};
+  cacheStorePicture(77, pixels, 1, 1, 3);
+  ASSERT_GE(cash_get2(77), 0);
+
+  rSPGbegin();
+  EXPECT_EQ((Ints{CharaCG[1], CharaIchi, FaceCG, SelectGoto[5], HaikeiCG, cashok, Msg3[0],
+                  SelectMsg6[0], cash_get2(77), cashins2, int(gNextTickCount)}),
+            (Ints{0, 0, 0, 0, 0, 0, 0, 0, -1, 0, 0}));
+  EXPECT_EQ((Ints{HaikeiCGtype, gFlag8[1], KoukeiCG, SelectMode}), (Ints{0xFFFFFF, 5, 5, 5}))
+      << "white; flags and overlays stay";
+}
+
+TEST_F(Statements, NewGameClearsFlagsSetsDesignSizeAndStartsAtTheTop) {
+  startScenario("FLAG8.PLUS:1\nKEYWAIT:\nFLAG8.PLUS:10\nKEYWAIT:\n");
   rCPGgetsina(0);
-  EXPECT_LT(now() - t0, std::chrono::seconds(10));
-  EXPECT_TRUE(gQuitRequested) << "remembered for the main loop";
-  EXPECT_EQ(gFlag8[0], 1) << "the scenario goes on after the wait";
-  gQuitRequested = false;
-  SDL_Quit();
+  ASSERT_EQ(gFlag8[0], 11);
+  gFlag1[2047] = gFlag16Now = gFlag32[63] = 1;
+  SystemSizeW = 480, KisyuMode = 8;
+  rOPGstartsina();
+  EXPECT_EQ(gFlag8[0], 1) << "ran from the first line again";
+  EXPECT_EQ((Ints{gFlag1[2047], gFlag16Now, gFlag32[63]}), (Ints{0, 0, 0}));
+  EXPECT_EQ((Ints{SystemSizeW, SystemSizeH, KisyuMode}), (Ints{1920, 1080, 7}));
 }

@@ -3,11 +3,15 @@
 #include <cstdio>
 #include <sstream>
 
-PpmImage PlayRun::frame(int n) const {
+std::string PlayRun::framePath(int n) const {
   char name[32];
   std::snprintf(name, sizeof name, "/frame-%04d.ppm", n);
+  return frameDir + name;
+}
+
+PpmImage PlayRun::frame(int n) const {
   PpmImage image;
-  if (!readPpm(frameDir + name, image)) image = PpmImage{};
+  if (!readPpm(framePath(n), image)) image = PpmImage{};
   return image;
 }
 
@@ -17,24 +21,16 @@ PlayRun playScenario(const std::string& dir, const std::string& keys, const std:
   run.frameDir = dir + "/frames";
   const std::string statePath = dir + "/state.txt";
   (void)runCommand("rm -rf '" + run.frameDir + "' '" + statePath + "'");
-
-  const CommandResult r = runCommand(environment + TAVINO_TOOL + " play --dir '" + dir +
-                                     "' --keys '" + keys + "' --state '" + statePath +
-                                     "' --frames '" + run.frameDir + "' " + options + " 2>&1");
+  const CommandResult r = runCommand(environment + TAVINO_TOOL + " play --dir '" + dir + "' --keys '" + keys +
+                                     "' --state '" + statePath + "' --frames '" + run.frameDir + "' " +
+                                     options + " 2>&1");
   run.status = r.status;
   run.output = r.output;
-
   std::istringstream in(readFile(statePath));
-  std::string line;
-  while (std::getline(in, line)) {
+  for (std::string line; std::getline(in, line);) {
     const size_t eq = line.find('=');
     if (eq != std::string::npos) run.state[line.substr(0, eq)] = line.substr(eq + 1);
   }
-  char name[32];
-  for (;;) {
-    std::snprintf(name, sizeof name, "/frame-%04d.ppm", run.frames + 1);
-    if (!fileExists(run.frameDir + name)) break;
-    run.frames++;
-  }
+  while (fileExists(run.framePath(run.frames + 1))) run.frames++;
   return run;
 }

@@ -16,6 +16,7 @@ struct PlayRun {
 
   // Frame n (1 = first presented); an empty image when there is none.
   PpmImage frame(int n) const;
+  std::string framePath(int n) const;
 };
 
 // Plays `dir` with the given comma-separated key list. `options` are more

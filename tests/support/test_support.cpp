@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -25,29 +26,23 @@ struct HeadlessDefaults {
 }  // namespace
 
 void PlayerDirTest::SetUp() {
-  char cwd[4096];
-  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-  oldCwd_ = cwd;
+  oldCwd_ = std::filesystem::current_path();
   const char* base = std::getenv("TAVINO_TEST_TMP");
-  std::string root = base && *base ? base : "/tmp";
-  std::string mk = "mkdir -p '" + root + "'";
-  ASSERT_EQ(std::system(mk.c_str()), 0);
+  const std::string root = base && *base ? base : "/tmp";
+  std::filesystem::create_directories(root);
   std::string pattern = root + "/tavino-XXXXXX";
-  std::vector<char> buf(pattern.begin(), pattern.end());
-  buf.push_back(0);
-  ASSERT_NE(mkdtemp(buf.data()), nullptr);
-  dir_ = buf.data();
-  ASSERT_EQ(chdir(dir_.c_str()), 0);
+  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+  dir_ = pattern;
+  std::filesystem::current_path(dir_);
   engineStateClear();
 }
 
 void PlayerDirTest::TearDown() {
   engineStateClear();
-  if (!oldCwd_.empty()) (void)chdir(oldCwd_.c_str());
-  if (!dir_.empty() && !HasFailure()) {
-    std::string rm = "rm -rf '" + dir_ + "'";
-    (void)std::system(rm.c_str());
-  }
+  std::error_code ignored;
+  if (!oldCwd_.empty()) std::filesystem::current_path(oldCwd_, ignored);
+  // A failed test's directory is kept for a look.
+  if (!dir_.empty() && !HasFailure()) std::filesystem::remove_all(dir_, ignored);
 }
 
 void writeFile(const std::string& path, const std::string& bytes) {
@@ -74,9 +69,8 @@ CommandResult runCommand(const std::string& commandLine) {
   FILE* p = popen(commandLine.c_str(), "r");
   if (!p) return result;
   char chunk[4096];
-  size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, p)) > 0) result.output.append(chunk, n);
-  int status = pclose(p);
+  for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, p)) > 0;) result.output.append(chunk, n);
+  const int status = pclose(p);
   if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
   return result;
 }
@@ -86,15 +80,14 @@ std::string corpusPath(const std::string& relative) {
 }
 
 bool readPpm(const std::string& path, PpmImage& out) {
-  std::string bytes = readFile(path);
+  const std::string bytes = readFile(path);
   std::istringstream in(bytes);
   std::string magic;
   int maxval = 0;
   in >> magic >> out.width >> out.height >> maxval;
   if (magic != "P6" || maxval != 255 || out.width <= 0 || out.height <= 0) return false;
-  in.get();  // the single white-space byte after the header
-  size_t offset = size_t(in.tellg());
-  size_t n = size_t(out.width) * out.height * 3;
+  // One white-space byte follows the header.
+  const size_t offset = size_t(in.tellg()) + 1, n = size_t(out.width) * out.height * 3;
   if (bytes.size() < offset + n) return false;
   out.rgb.assign(bytes.begin() + long(offset), bytes.begin() + long(offset + n));
   return true;
