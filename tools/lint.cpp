@@ -1,66 +1,45 @@
 // tavino-tool lint: reads a scenario with the player's own line reader and
 // keyword table and reports, as FILE:LINE: lines, what the player would do
-// differently from what the author probably meant.
+// differently from what the author probably meant. Each statement kind has
+// its check; the files it names go through the player's own decoders.
+#include "lint.h"
+
 #include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
-#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "cp932.h"
+#include "lint_assets.h"
 #include "scenario/message_layout.h"
 #include "scenario/scenario_lines.h"
+#include "scene_graph.h"
 #include "text/font_layout.h"
 #include "tool.h"
 
 namespace {
 
-struct Statement {
-  int line;
-  size_t length;  // before the 103-byte cut
-  std::string text;
+struct PictureStatement {
+  const char* keyword;
+  PictureFormat format;
 };
-
-struct Linter {
-  std::string dir;
-  int findings = 0;
-  std::set<std::string> visited;
-  std::vector<std::string> pending;
-
-  void report(const std::string& file, int line, const std::string& message) {
-    std::printf("%s:%d: %s\n", file.c_str(), line, message.c_str());
-    findings++;
-  }
-
-  bool exists(const std::string& name) const {
-    struct stat st;
-    return stat((dir + name).c_str(), &st) == 0 && S_ISREG(st.st_mode);
-  }
-
-  bool lintFile(const std::string& name);
-  void lintStatement(const std::string& file, const Statement& s,
-                     const std::map<int, int>& scenes, int& choices);
+const PictureStatement kPictureStatements[] = {
+    {"HAIKEIJPG", PictureFormat::Jpeg},     {"HAIKEIBMP", PictureFormat::Bmp},
+    {"KOUKEIBMP", PictureFormat::Bmp},      {"ZENKEIBMP", PictureFormat::Bmp},
+    {"CHARABMP", PictureFormat::Bmp},       {"HAIKEI1", PictureFormat::RunLength},
+    {"HAIKEI", PictureFormat::RunLength},   {"CHARA1", PictureFormat::RunLength},
+    {"CHARA", PictureFormat::RunLength},    {"HAIKEIPNG", PictureFormat::Png},
+    {"KOUKEIPNG", PictureFormat::Png},      {"ZENKEIPNG", PictureFormat::Png},
+    {"CHARAPNG", PictureFormat::Png},
 };
-
-bool readStatements(FILE* f, std::vector<Statement>& out) {
-  ScenarioLinePosition where;
-  char line[112];
-  for (;;) {
-    const bool ended = readScenarioLine(f, line, sizeof line, &where);
-    // The line end that closed the statement already counted the next line.
-    if (line[0] != 0) out.push_back({ended ? where.number - 1 : where.number, where.length, line});
-    if (!ended) return true;
-  }
-}
-
-const char* const kJpgStyle[] = {"HAIKEIJPG", "HAIKEIBMP", "KOUKEIBMP", "ZENKEIBMP", "CHARABMP"};
-const char* const kRunLength[] = {"HAIKEI1", "HAIKEI", "CHARA1", "CHARA"};
-const char* const kPngStyle[] = {"HAIKEIPNG", "KOUKEIPNG", "ZENKEIPNG", "CHARAPNG"};
 const char* const kJumps[] = {"GOTO", "IF.FLAG1", "IF.FLAG8", "IF.FLAG16", "IF.FLAG32"};
+// Statements whose text the player shows, and so must be cp932 it can draw.
+const char* const kShownTexts[] = {"MSG", "SELECT.MSG", "SIORI"};
 
 template <size_t N>
 bool isOneOf(const char* keyword, const char* const (&list)[N]) {
@@ -70,126 +49,264 @@ bool isOneOf(const char* keyword, const char* const (&list)[N]) {
   return false;
 }
 
-void Linter::lintStatement(const std::string& file, const Statement& s,
-                           const std::map<int, int>& scenes, int& choices) {
-  auto say = [&](const std::string& m) { report(file, s.line, m); };
+const PictureStatement* pictureStatement(const char* keyword) {
+  for (const PictureStatement& p : kPictureStatements) {
+    if (std::strcmp(keyword, p.keyword) == 0) return &p;
+  }
+  return nullptr;
+}
+
+std::string hexByte(uint8_t b) {
+  char s[8];
+  std::snprintf(s, sizeof s, "0x%02X", b);
+  return s;
+}
+
+struct Linter {
+  std::string dir;
+  std::FILE* out = nullptr;
+  LintSummary summary;
+  SceneGraph graph;
+  std::map<std::pair<int, int>, int> markNode;  // (file, line) -> node
+  std::map<std::string, std::string> checked;  // file already looked at -> its problem
+  std::map<int, FontGlyphs> fonts;              // by MsgFont
+  int fontInEffect = 0;                         // MsgFont of the last font that loaded
+  bool defaultFontChecked = false;
+
+  // Current statement, for the one reporting function.
+  const std::string* file = nullptr;
+  int line = 0;
+
+  void report(const std::string& message, bool warning = false) { reportAt(*file, line, message, warning); }
+  void reportAt(const std::string& name, int at, const std::string& message, bool warning) {
+    (warning ? summary.warnings : summary.errors)++;
+    if (out) std::fprintf(out, "%s:%d: %s%s\n", name.c_str(), at, warning ? "warning: " : "", message.c_str());
+  }
+
+  bool exists(const std::string& name) const {
+    struct stat st;
+    return stat((dir + name).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  }
+
+  // A file's problem is reported at its first mention only (per decoder
+  // that reads it: `key` tells them apart).
+  template <typename Check>
+  void checkOnce(const std::string& key, const std::string& name, Check check) {
+    auto [it, fresh] = checked.emplace(key, "");
+    if (!fresh) return;
+    it->second = check(dir + name);
+    if (!it->second.empty()) report(cp932ToUtf8(name) + ": " + it->second);
+  }
+
+  const FontGlyphs& font(int msgFont) {
+    auto it = fonts.find(msgFont);
+    if (it == fonts.end()) it = fonts.emplace(msgFont, loadFontGlyphs(dir, msgFont)).first;
+    return it->second;
+  }
+
+  void lintFile(int index);
+  void lintStatement(const ScenarioStatement& s, int fileIndex, const std::map<int, int>& scenes, int& choices);
+  void checkText(const char* row, const char* keyword, const char* text);
+  void checkPicture(const PictureStatement& p, long n);
+};
+
+// Text the player shows: valid cp932, drawable, with a glyph in the font in effect.
+void Linter::checkText(const char* row, const char* keyword, const char* arg) {
+  const std::string text = arg;
+  const size_t column0 = std::strlen(keyword) + 2;  // 1-based column of the argument
+  for (size_t i = 0; i < text.size();) {
+    const uint8_t b = uint8_t(text[i]);
+    const size_t n = cp932CharLength(text, i);
+    if (n == 0) {
+      report(i + 1 == text.size() && b >= 0x81 ? "column " + std::to_string(column0 + i) +
+                                                      ": the text ends inside a double-byte character"
+                                                : "byte " + hexByte(b) + " at column " + std::to_string(column0 + i) +
+                                                      " is not valid Shift-JIS (code page 932)");
+      return;
+    }
+    if (b < 0x20 || b == 0x7F) {
+      report("control byte " + hexByte(b) + " at column " + std::to_string(column0 + i) + " is not drawn");
+      return;
+    }
+    i += n;
+  }
+  if (!text.empty() && !defaultFontChecked && fontInEffect == 0 && !font(0).loaded) {
+    defaultFontChecked = true;
+    report(font(0).problem + ": no text is shown");
+  }
+  const FontGlyphs& glyphs = font(fontInEffect);
+  if (!glyphs.loaded || std::strcmp(row, "SIORI") == 0) return;
+  std::string missing;
+  int count = 0;
+  for (size_t i = 0; i < text.size();) {
+    const size_t n = cp932CharLength(text, i);
+    const uint8_t lead = uint8_t(text[i]);
+    const int trail = n == 2 ? uint8_t(text[i + 1]) : -1;
+    const bool space = (n == 1 && lead == 0x20) || (lead == 0x81 && trail == 0x40);
+    if (!space && !glyphs.has(lead, trail)) {
+      if (count++ < 5) missing += std::string(missing.empty() ? "" : ", ") + "'" + cp932ToUtf8(text.substr(i, n)) +
+                                  "' (column " + std::to_string(column0 + i) + ")";
+    }
+    i += n;
+  }
+  if (count > 0)
+    report(std::string(fontFileName(fontInEffect)) + " has no glyph for " + missing +
+           (count > 5 ? " and " + std::to_string(count - 5) + " more" : ""));
+}
+
+void Linter::checkPicture(const PictureStatement& p, long n) {
+  if (n == 0) return;
+  char name[64];
+  // Run-length pictures are named by the low 16 bits of their number.
+  const long number = p.format == PictureFormat::RunLength ? (n & 0xFFFF) : n;
+  std::snprintf(name, sizeof name, p.format == PictureFormat::Png ? "%ld.png" : "%ld.jpg", number);
+  if (!exists(name)) {
+    report(std::string("picture file ") + name + " not found");
+    return;
+  }
+  const PictureFormat format = p.format;
+  checkOnce(std::string(name) + ' ' + std::to_string(int(format)), name,
+            [&](const std::string& path) { return pictureProblem(path, format); });
+}
+
+void Linter::lintStatement(const ScenarioStatement& s, int fileIndex, const std::map<int, int>& scenes,
+                           int& choices) {
+  line = s.line;
   if (s.length > kScenarioLineKeep) {
-    say("line is " + std::to_string(s.length) + " bytes; only the first 103 are read");
+    report("line is " + std::to_string(s.length) + " bytes; only the first 103 are read");
+  }
+  int markNumber = 0;
+  if (isSceneMark(s.text, markNumber)) {
+    auto it = markNode.find({fileIndex, s.line});
+    if (it != markNode.end() && !graph.nodes[size_t(it->second)].reached)
+      report("scene " + std::to_string(markNumber) + " is not reached from the start", true);
   }
   const StatementParts parts = splitStatement(s.text.c_str());
   const char* row = matchKeyword(parts.keyword);
   if (!std::strchr(s.text.c_str(), ':')) {
     // Lines without a colon are comments, unless they look like a statement.
     if (const char* looks = matchKeyword(s.text.c_str()))
-      say(std::string("no colon: this line is a comment, not ") + looks);
+      report(std::string("no colon: this line is a comment, not ") + looks);
     return;
   }
   if (!row) {
-    say(std::string("unknown keyword '") + parts.keyword + "': the line does nothing");
+    report(std::string("unknown keyword '") + cp932ToUtf8(parts.keyword) + "': the line does nothing");
     return;
   }
   if (std::strcmp(row, parts.keyword) != 0)
-    say(std::string("'") + parts.keyword + "' is read as " + row);
+    report(std::string("'") + cp932ToUtf8(parts.keyword) + "' is read as " + row);
 
   const char* arg = parts.argument;
   const long n = std::atol(arg);
-  char name[64];
-  if (isOneOf(row, kJpgStyle) || isOneOf(row, kRunLength) || isOneOf(row, kPngStyle)) {
-    if (n == 0) return;
-    const long number = isOneOf(row, kRunLength) ? (n & 0xFFFF) : n;
-    std::snprintf(name, sizeof name, isOneOf(row, kPngStyle) ? "%ld.png" : "%ld.jpg", number);
-    if (!exists(name)) say(std::string("picture file ") + name + " not found");
+  if (isOneOf(row, kShownTexts)) checkText(row, parts.keyword, arg);
+  if (const PictureStatement* picture = pictureStatement(row)) {
+    checkPicture(*picture, n);
   } else if (isOneOf(row, kJumps)) {
     if (n == 0) {
-      say("scene 0 is never searched: the jump goes on with the next line");
-    } else if (!scenes.count(int(n))) {
-      say("scene " + std::to_string(n) + " is not in this file");
+      report("scene 0 is never searched: the jump goes on with the next line");
+    } else if (!scenes.count(std::atoi(arg))) {
+      report("scene " + std::to_string(n) + " is not in this file");
     }
   } else if (std::strcmp(row, "SELECT.MODE") == 0) {
     choices = 0;
   } else if (std::strcmp(row, "SELECT.MSG") == 0) {
-    if (++choices > 6) say("a seventh choice is ignored");
-    if (std::strlen(arg) > 26) say("choice text is cut at 26 bytes");
+    if (++choices > 6) report("a seventh choice is ignored");
+    if (std::strlen(arg) > 26) report("choice text is cut at 26 bytes");
   } else if (std::strcmp(row, "SELECT.GOTO") == 0) {
     if (n == 0) {
-      say("SELECT.GOTO:0 fills no row");
-    } else if (!scenes.count(int(n))) {
-      say("scene " + std::to_string(n) + " is not in this file");
+      report("SELECT.GOTO:0 fills no row");
+    } else if (!scenes.count(std::atoi(arg))) {
+      report("scene " + std::to_string(n) + " is not in this file");
     }
   } else if (std::strcmp(row, "MSG") == 0) {
     char lines[kMessageLines][kLineBytes];
     if (layoutMessage(arg, lines) > size_t(kMessageLines * kMessageLineText))
-      say("message is longer than four lines; the rest is not shown");
+      report("message is longer than four lines; the rest is not shown");
   } else if (std::strcmp(row, "MSG.FONT") == 0) {
-    if (!exists(fontFileName(int(n)))) say(std::string("font file ") + fontFileName(int(n)) + " not found");
+    const int msgFont = std::atoi(arg);
+    const FontGlyphs& f = font(msgFont);
+    if (!f.problem.empty()) report(f.problem);
+    if (f.loaded) fontInEffect = msgFont;  // a font that does not load leaves the old one
   } else if (std::strcmp(row, "OTO1.WAV") == 0 || std::strcmp(row, "OTO2.WAV") == 0) {
-    if (!exists(std::string(arg) + ".wav")) say(std::string("sound file ") + arg + ".wav not found");
-  } else if (std::strcmp(row, "SINARIO.READ") == 0) {
-    if (!exists(arg)) {
-      say(std::string("scenario file ") + arg + " not found");
+    const std::string name = std::string(arg) + ".wav";
+    if (!exists(name)) {
+      report("sound file " + cp932ToUtf8(name) + " not found");
     } else {
-      pending.push_back(arg);
+      checkOnce(name, name, soundProblem);
     }
+  } else if (std::strcmp(row, "SINARIO.READ") == 0) {
+    if (!exists(arg)) report("scenario file " + cp932ToUtf8(arg) + " not found");
   } else if (std::strcmp(row, "CHARA.ICHI") == 0) {
-    if (n < 0 || n > 2) say("character slot must be 0, 1 or 2; the statement is ignored");
+    if (n < 0 || n > 2) report("character slot must be 0, 1 or 2; the statement is ignored");
   } else if (std::strcmp(row, "SYSTEMSIZE") == 0) {
     const char* x = std::strchr(arg, 'x');
     if (!x) {
-      say("no lower-case x between width and height: nothing changes");
+      report("no lower-case x between width and height: nothing changes");
     } else {
       const long width = std::atol(arg), height = std::atol(x + 1);
       if (width < 1 || width > 1920 || height < 1 || height > 1080)
-        say("design size must be 1x1 to 1920x1080; the statement is refused");
+        report("design size must be 1x1 to 1920x1080; the statement is refused");
     }
   }
 }
 
-bool Linter::lintFile(const std::string& name) {
-  if (!visited.insert(name).second) return true;
-  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen((dir + name).c_str(), "rb"), std::fclose);
-  if (!f) {
-    std::fprintf(stderr, "tavino-tool lint: cannot open %s%s\n", dir.c_str(), name.c_str());
-    return false;
-  }
-  std::vector<Statement> statements;
-  readStatements(f.get(), statements);
-
+void Linter::lintFile(int index) {
+  const ScenarioFile& f = graph.files[size_t(index)];
+  file = &f.name;
   // Jumps search the file from the top, so the first mark of a number wins.
-  std::map<int, int> scenes;
-  for (const Statement& s : statements) {
-    if (s.text.compare(0, 5, "SCENE") != 0) continue;
-    const int number = std::atoi(s.text.c_str() + 6);
-    auto [it, fresh] = scenes.emplace(number, s.line);
+  std::map<int, int> first;
+  for (const ScenarioStatement& s : f.statements) {
+    int number = 0;
+    if (!isSceneMark(s.text, number)) continue;
+    auto [it, fresh] = first.emplace(number, s.line);
     if (!fresh && number != 0)
-      report(name, s.line, "scene " + std::to_string(number) + " is already marked at line " +
-                               std::to_string(it->second) + "; jumps find that one");
+      reportAt(f.name, s.line, "scene " + std::to_string(number) + " is already marked at line " +
+                                   std::to_string(it->second) + "; jumps find that one", false);
   }
   int choices = 0;
-  for (const Statement& s : statements) lintStatement(name, s, scenes, choices);
-  return true;
+  for (const ScenarioStatement& s : f.statements) lintStatement(s, index, first, choices);
 }
 
 }  // namespace
 
-int toolLint(int argc, char** argv) {
+LintSummary lintGameFolder(const std::string& dir, const std::string& scenario, std::FILE* out) {
   Linter linter;
-  std::string file = "sinario.txt";
+  linter.dir = dir;
+  if (!linter.dir.empty() && linter.dir.back() != '/') linter.dir += '/';
+  linter.out = out;
+  linter.graph = analyseScenes(linter.dir, scenario);
+  linter.summary.readable = linter.graph.files[0].opened;
+  if (!linter.summary.readable) return linter.summary;
+  for (size_t i = 0; i < linter.graph.nodes.size(); i++) {
+    const SceneNode& n = linter.graph.nodes[i];
+    if (!n.isStart && !n.missing) linter.markNode[{n.file, n.line}] = int(i);
+  }
+  for (size_t i = 0; i < linter.graph.files.size(); i++) {
+    if (linter.graph.files[i].opened) linter.lintFile(int(i));
+  }
+  return linter.summary;
+}
+
+int toolLint(int argc, char** argv) {
+  std::string dir, file = "sinario.txt";
+  bool werror = false;
   for (int i = 0; i < argc; i++) {
     if (std::strcmp(argv[i], "--dir") == 0 && i + 1 < argc) {
-      linter.dir = argv[++i];
-      if (!linter.dir.empty() && linter.dir.back() != '/') linter.dir += '/';
+      dir = argv[++i];
+    } else if (std::strcmp(argv[i], "--werror") == 0) {
+      werror = true;
     } else if (argv[i][0] != '-') {
       file = argv[i];
     } else {
-      std::fprintf(stderr, "usage: tavino-tool lint [--dir DIR] [FILE]\n");
+      std::fprintf(stderr, "usage: tavino-tool lint [--dir DIR] [--werror] [FILE]\n");
       return 2;
     }
   }
-  if (!linter.lintFile(file)) return 2;
-  while (!linter.pending.empty()) {
-    const std::string next = linter.pending.back();
-    linter.pending.pop_back();
-    linter.lintFile(next);
+  const LintSummary s = lintGameFolder(dir, file, stdout);
+  if (!s.readable) {
+    std::fprintf(stderr, "tavino-tool lint: cannot open %s%s%s\n", dir.c_str(),
+                 !dir.empty() && dir.back() != '/' ? "/" : "", file.c_str());
+    return 2;
   }
-  return linter.findings == 0 ? 0 : 1;
+  return s.errors > 0 || (werror && s.warnings > 0) ? 1 : 0;
 }

@@ -19,7 +19,9 @@ const Subcommand kSubcommands[] = {
     {"rle", toolRle, "rle encode IN.ppm OUT [--layer 0|1|2|3] [--key RRGGBB]"},
     {"font", toolFont, "font build --ttf FILE OUT [--raw] [--size PX]"},
     {"rc", toolRc, "rc encode|decode IN OUT"},
-    {"lint", toolLint, "lint [--dir DIR] [FILE]"},
+    {"lint", toolLint, "lint [--dir DIR] [--werror] [FILE]"},
+    {"graph", toolGraph, "graph [--dir DIR] [FILE] [-o OUT.dot|OUT.svg|OUT.png]"},
+    {"new", toolNew, "new DIR"},
 };
 
 int usage() {

@@ -171,3 +171,5 @@ void soundReset() {
   }
   std::memset(&spec, 0, sizeof spec);
 }
+
+bool soundFormatConvertible(const SDL_AudioSpec& format) { return convertible(format); }

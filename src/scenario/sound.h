@@ -18,6 +18,10 @@ int32_t soundLoadWav(int channel, const char* name);  // 0, or -1 on a device or
 void soundPlay(int channel, bool loop);
 void soundStop(int channel);
 
+// Whether a loaded WAV's format is one the channels can convert (the lint
+// asks before the player meets it).
+bool soundFormatConvertible(const SDL_AudioSpec& format);
+
 // Closes the device and empties both channels, so that the next load opens
 // the device afresh. For tests and tools; the player never needs it.
 void soundReset();
