@@ -1,0 +1,18 @@
+# `cmake --install`: the player and the tool into bin/, the default font into
+# share/tavino/ (where `tavino-tool new` finds it, relative to its own
+# program), the documentation and the man pages.
+include(GNUInstallDirs)
+
+install(TARGETS tavino RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET tavino-tool)
+  install(TARGETS tavino-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+if(TARGET tavino_font)
+  install(FILES "${TAVINO_FONT_FILE}" DESTINATION ${CMAKE_INSTALL_DATADIR}/tavino)
+endif()
+
+file(GLOB TAVINO_DOCS CONFIGURE_DEPENDS docs/*.md docs/*.svg)
+install(FILES README.md ${TAVINO_DOCS} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(DIRECTORY demo/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/demo)
+install(FILES docs/man/tavino.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES docs/man/tavino-tool.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
