@@ -2,7 +2,7 @@
 // line reader and keyword table.
 #include <string>
 
-#include "support/test_support.h"
+#include "support/text_support.h"
 
 namespace {
 
@@ -17,10 +17,13 @@ class Lint : public PlayerDirTest {
 
 TEST_F(Lint, ACleanScenarioGivesNoFindings) {
   // Run-length pictures are named by the low 16 bits of their number.
-  for (const char* name : {"7.png", "12.jpg", "4464.jpg", "bgm.wav"}) writeFile(name, "x");
+  writeFile("7.png", readFile(std::string(TAVINO_SOURCE_DIR) + "/demo/100.png"));
+  writeFile("12.jpg", readFile(corpusPath("jpg-libjpeg-turbo/testorig.jpg")));
+  writeFile("4464.jpg", "x");
+  if (!installDemoFont(dir_)) GTEST_SKIP() << "no demo font";
   writeFile("sinario.txt",
             "; a comment line\r\nSCENE:1\r\nHAIKEIPNG:7\r\nHAIKEIJPG:12\r\nCHARA:70000\r\n"
-            "OTO1.WAV:bgm\r\nSELECT.MODE:1\r\nSELECT.MSG:Go\r\nSELECT.GOTO:1\r\nKEYWAIT:\r\n"
+            "SELECT.MODE:1\r\nSELECT.MSG:Go\r\nSELECT.GOTO:1\r\nKEYWAIT:\r\n"
             "SYSTEMSIZE:800x600\r\nGOTO:1\r\n");
   const CommandResult r = lint();
   EXPECT_TRUE(r.status == 0 && r.output.empty()) << r.output;
@@ -58,6 +61,7 @@ TEST_F(Lint, EachFindingNamesItsLine) {
             "sinario.txt:6: picture file 3.png not found\n"
             "sinario.txt:7: scene 0 is never searched: the jump goes on with the next line\n"
             "sinario.txt:8: scene 5 is not in this file\n"
+            "sinario.txt:9: font file pelorune96.dat not found: no text is shown\n"
             "sinario.txt:9: choice text is cut at 26 bytes\n"
             "sinario.txt:10: SELECT.GOTO:0 fills no row\n"
             "sinario.txt:11: character slot must be 0, 1 or 2; the statement is ignored\n"

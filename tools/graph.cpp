@@ -122,6 +122,7 @@ int usage() {
 static std::string sceneGraphDot(const SceneGraph& g) {
   std::string dot =
       "digraph scenes {\n"
+      "  graph [fontname=\"sans-serif\"];\n"
       "  node [shape=box, style=rounded, fontname=\"sans-serif\"];\n"
       "  edge [fontname=\"sans-serif\", fontsize=10];\n";
   for (size_t f = 0; f < g.files.size(); f++) {

@@ -154,9 +154,10 @@ std::string soundProblem(const std::string& path) {
   SDL_AudioCVT cvt;
   if (!soundFormatConvertible(in) ||
       SDL_BuildAudioCVT(&cvt, in.format, in.channels, in.freq, AUDIO_S16LSB, 2, 22050) < 0)
-    return "SDL cannot convert " + std::to_string(int(in.channels)) + " channels at " +
-           std::to_string(in.freq) + " Hz to the player's format: save as 8- or 16-bit PCM, mono or stereo, " +
-           "1000 to 384000 Hz";
+    return "SDL cannot convert " +
+           (in.channels == 1 ? std::string("mono") : in.channels == 2 ? "stereo" : std::to_string(in.channels) + "-channel") +
+           " sound at " + std::to_string(in.freq) +
+           " Hz to the player's format: save as 8- or 16-bit PCM, mono or stereo, 1000 to 384000 Hz";
   return "";
 }
 
