@@ -219,14 +219,20 @@ TEST_F(Authoring, LintNamesWhatThePlayerRefusesWithTheFix) {
   }
 }
 
-TEST_F(Authoring, UnreachedScenesAreWarningsThatWerrorTurnsIntoFailures) {
-  writeFile("sinario.txt", "SCENE:1\nGOTO:1\nSCENE:2\n");
+TEST_F(Authoring, WarningsFailOnlyUnderWerror) {
+  if (!installDemoFont(dir_)) GTEST_SKIP() << "no demo font";
+  writePng("5.png", 8, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE);
+  writeFile("5.jpg", makeBmp(4, 4, 24, [](int, int) { return Rgb{1, 2, 3}; }));
+  writeFile("sinario.txt", "SCENE:1\nHAIKEIPNG:5\nCHARABMP:5\nGOTO:1\nSCENE:2\n");
   const CommandResult plain = lint();
   EXPECT_EQ(plain.status, 0);
-  EXPECT_EQ(plain.output, "sinario.txt:3: warning: scene 2 is not reached from the start\n");
+  EXPECT_EQ(plain.output,
+            "sinario.txt:3: warning: picture number 5 is also used at line 2 for another format; the player "
+            "caches pictures by number and may draw the other one\n"
+            "sinario.txt:5: warning: scene 2 is not reached from the start\n");
   EXPECT_EQ(lint("--werror").status, 1);
   const LintSummary s = lintGameFolder(dir_, "sinario.txt", nullptr);
-  EXPECT_TRUE(s.readable && s.errors == 0 && s.warnings == 1);
+  EXPECT_TRUE(s.readable && s.errors == 0 && s.warnings == 2);
 }
 
 // The lint reads whatever a folder holds: every file a scenario names is

@@ -54,6 +54,7 @@ TEST_F(Lint, EachFindingNamesItsLine) {
   const CommandResult r = lint();
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.output,
+            "sinario.txt:1: font file pelorune96.dat not found: the menu and the messages show no text\n"
             "sinario.txt:16: scene 1 is already marked at line 1; jumps find that one\n"
             "sinario.txt:3: no colon: this line is a comment, not KEYWAIT\n"
             "sinario.txt:4: 'MSG.COLORX' is read as MSG.COLOR\n"
@@ -61,7 +62,6 @@ TEST_F(Lint, EachFindingNamesItsLine) {
             "sinario.txt:6: picture file 3.png not found\n"
             "sinario.txt:7: scene 0 is never searched: the jump goes on with the next line\n"
             "sinario.txt:8: scene 5 is not in this file\n"
-            "sinario.txt:9: font file pelorune96.dat not found: no text is shown\n"
             "sinario.txt:9: choice text is cut at 26 bytes\n"
             "sinario.txt:10: SELECT.GOTO:0 fills no row\n"
             "sinario.txt:11: character slot must be 0, 1 or 2; the statement is ignored\n"

@@ -71,7 +71,8 @@ struct Linter {
   std::map<std::string, std::string> checked;  // file already looked at -> its problem
   std::map<int, FontGlyphs> fonts;              // by MsgFont
   int fontInEffect = 0;                         // MsgFont of the last font that loaded
-  bool defaultFontChecked = false;
+  // Picture numbers the cache keys PNG and JPEG pictures by: number -> where first used.
+  std::map<long, std::pair<PictureFormat, int>> cachedNumbers;
 
   // Current statement, for the one reporting function.
   const std::string* file = nullptr;
@@ -130,10 +131,6 @@ void Linter::checkText(const char* row, const char* keyword, const char* arg) {
     }
     i += n;
   }
-  if (!text.empty() && !defaultFontChecked && fontInEffect == 0 && !font(0).loaded) {
-    defaultFontChecked = true;
-    report(font(0).problem + ": no text is shown");
-  }
   const FontGlyphs& glyphs = font(fontInEffect);
   if (!glyphs.loaded || std::strcmp(row, "SIORI") == 0) return;
   std::string missing;
@@ -164,6 +161,15 @@ void Linter::checkPicture(const PictureStatement& p, long n) {
     report(std::string("picture file ") + name + " not found");
     return;
   }
+  // The cache is keyed by number alone: a cached PNG or JPEG stands in for
+  // every later picture of that number, whatever its statement.
+  auto [first, fresh] = cachedNumbers.emplace(n, std::make_pair(p.format, line));
+  if (!fresh && first->second.first != p.format &&
+      (p.format == PictureFormat::Png || p.format == PictureFormat::Jpeg || first->second.first == PictureFormat::Png ||
+       first->second.first == PictureFormat::Jpeg))
+    report("picture number " + std::to_string(n) + " is also used at line " + std::to_string(first->second.second) +
+               " for another format; the player caches pictures by number and may draw the other one",
+           true);
   const PictureFormat format = p.format;
   checkOnce(std::string(name) + ' ' + std::to_string(int(format)), name,
             [&](const std::string& path) { return pictureProblem(path, format); });
@@ -280,6 +286,13 @@ LintSummary lintGameFolder(const std::string& dir, const std::string& scenario, 
   for (size_t i = 0; i < linter.graph.nodes.size(); i++) {
     const SceneNode& n = linter.graph.nodes[i];
     if (!n.isStart && !n.missing) linter.markNode[{n.file, n.line}] = int(i);
+  }
+  // The title menu draws with the default font before any statement runs.
+  const FontGlyphs& startFont = linter.font(0);
+  if (!startFont.loaded) {
+    const auto& first = linter.graph.files[0].statements;
+    linter.reportAt(scenario, first.empty() ? 1 : first[0].line,
+                    startFont.problem + ": the menu and the messages show no text", false);
   }
   for (size_t i = 0; i < linter.graph.files.size(); i++) {
     if (linter.graph.files[i].opened) linter.lintFile(int(i));
