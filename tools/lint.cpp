@@ -69,10 +69,15 @@ struct Linter {
   SceneGraph graph;
   std::map<std::pair<int, int>, int> markNode;  // (file, line) -> node
   std::map<std::string, std::string> checked;  // file already looked at -> its problem
-  std::map<int, FontGlyphs> fonts;              // by MsgFont
+  std::map<std::string, FontGlyphs> fonts;      // by font and kana file names
   int fontInEffect = 0;                         // MsgFont of the last font that loaded
   // Picture numbers the cache keys PNG and JPEG pictures by: number -> where first used.
-  std::map<long, std::pair<PictureFormat, int>> cachedNumbers;
+  struct FirstUse {
+    PictureFormat format;
+    const std::string* file;
+    int line;
+  };
+  std::map<int, FirstUse> cachedNumbers;
 
   // Current statement, for the one reporting function.
   const std::string* file = nullptr;
@@ -100,15 +105,17 @@ struct Linter {
   }
 
   const FontGlyphs& font(int msgFont) {
-    auto it = fonts.find(msgFont);
-    if (it == fonts.end()) it = fonts.emplace(msgFont, loadFontGlyphs(dir, msgFont)).first;
+    const char* kana = kanaFileName(msgFont);
+    const std::string key = std::string(fontFileName(msgFont)) + '+' + (kana ? kana : "");
+    auto it = fonts.find(key);
+    if (it == fonts.end()) it = fonts.emplace(key, loadFontGlyphs(dir, msgFont)).first;
     return it->second;
   }
 
   void lintFile(int index);
   void lintStatement(const ScenarioStatement& s, int fileIndex, const std::map<int, int>& scenes, int& choices);
   void checkText(const char* row, const char* keyword, const char* text);
-  void checkPicture(const PictureStatement& p, long n);
+  void checkPicture(const PictureStatement& p, int n);
 };
 
 // Text the player shows: valid cp932, drawable, with a glyph in the font in effect.
@@ -151,25 +158,27 @@ void Linter::checkText(const char* row, const char* keyword, const char* arg) {
            (count > 5 ? " and " + std::to_string(count - 5) + " more" : ""));
 }
 
-void Linter::checkPicture(const PictureStatement& p, long n) {
+void Linter::checkPicture(const PictureStatement& p, int n) {
   if (n == 0) return;
   char name[64];
   // Run-length pictures are named by the low 16 bits of their number.
-  const long number = p.format == PictureFormat::RunLength ? (n & 0xFFFF) : n;
-  std::snprintf(name, sizeof name, p.format == PictureFormat::Png ? "%ld.png" : "%ld.jpg", number);
+  const int number = p.format == PictureFormat::RunLength ? (n & 0xFFFF) : n;
+  std::snprintf(name, sizeof name, p.format == PictureFormat::Png ? "%d.png" : "%d.jpg", number);
   if (!exists(name)) {
     report(std::string("picture file ") + name + " not found");
     return;
   }
   // The cache is keyed by number alone: a cached PNG or JPEG stands in for
   // every later picture of that number, whatever its statement.
-  auto [first, fresh] = cachedNumbers.emplace(n, std::make_pair(p.format, line));
-  if (!fresh && first->second.first != p.format &&
-      (p.format == PictureFormat::Png || p.format == PictureFormat::Jpeg || first->second.first == PictureFormat::Png ||
-       first->second.first == PictureFormat::Jpeg))
-    report("picture number " + std::to_string(n) + " is also used at line " + std::to_string(first->second.second) +
+  auto [it, fresh] = cachedNumbers.emplace(n, FirstUse{p.format, file, line});
+  const FirstUse& first = it->second;
+  const auto caching = [](PictureFormat f) { return f == PictureFormat::Png || f == PictureFormat::Jpeg; };
+  if (!fresh && first.format != p.format && (caching(p.format) || caching(first.format))) {
+    const std::string where = (first.file == file ? "" : *first.file + ":") + std::to_string(first.line);
+    report("picture number " + std::to_string(n) + " is also used at line " + where +
                " for another format; the player caches pictures by number and may draw the other one",
            true);
+  }
   const PictureFormat format = p.format;
   checkOnce(std::string(name) + ' ' + std::to_string(int(format)), name,
             [&](const std::string& path) { return pictureProblem(path, format); });
@@ -203,14 +212,14 @@ void Linter::lintStatement(const ScenarioStatement& s, int fileIndex, const std:
     report(std::string("'") + cp932ToUtf8(parts.keyword) + "' is read as " + row);
 
   const char* arg = parts.argument;
-  const long n = std::atol(arg);
+  const int n = std::atoi(arg);  // as the player reads numbers
   if (isOneOf(row, kShownTexts)) checkText(row, parts.keyword, arg);
   if (const PictureStatement* picture = pictureStatement(row)) {
     checkPicture(*picture, n);
   } else if (isOneOf(row, kJumps)) {
     if (n == 0) {
       report("scene 0 is never searched: the jump goes on with the next line");
-    } else if (!scenes.count(std::atoi(arg))) {
+    } else if (!scenes.count(n)) {
       report("scene " + std::to_string(n) + " is not in this file");
     }
   } else if (std::strcmp(row, "SELECT.MODE") == 0) {
@@ -221,7 +230,7 @@ void Linter::lintStatement(const ScenarioStatement& s, int fileIndex, const std:
   } else if (std::strcmp(row, "SELECT.GOTO") == 0) {
     if (n == 0) {
       report("SELECT.GOTO:0 fills no row");
-    } else if (!scenes.count(std::atoi(arg))) {
+    } else if (!scenes.count(n)) {
       report("scene " + std::to_string(n) + " is not in this file");
     }
   } else if (std::strcmp(row, "MSG") == 0) {
@@ -229,10 +238,9 @@ void Linter::lintStatement(const ScenarioStatement& s, int fileIndex, const std:
     if (layoutMessage(arg, lines) > size_t(kMessageLines * kMessageLineText))
       report("message is longer than four lines; the rest is not shown");
   } else if (std::strcmp(row, "MSG.FONT") == 0) {
-    const int msgFont = std::atoi(arg);
-    const FontGlyphs& f = font(msgFont);
+    const FontGlyphs& f = font(n);
     if (!f.problem.empty()) report(f.problem);
-    if (f.loaded) fontInEffect = msgFont;  // a font that does not load leaves the old one
+    if (f.loaded) fontInEffect = n;  // a font that does not load leaves the old one
   } else if (std::strcmp(row, "OTO1.WAV") == 0 || std::strcmp(row, "OTO2.WAV") == 0) {
     const std::string name = std::string(arg) + ".wav";
     if (!exists(name)) {
