@@ -11,8 +11,9 @@ if(TARGET tavino_font)
   install(FILES "${TAVINO_FONT_FILE}" DESTINATION ${CMAKE_INSTALL_DATADIR}/tavino)
 endif()
 
-file(GLOB TAVINO_DOCS CONFIGURE_DEPENDS docs/*.md docs/*.png)
-install(FILES README.md ${TAVINO_DOCS} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The README links into docs/, so the folder keeps its place beside it.
+install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(DIRECTORY docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs PATTERN man EXCLUDE)
 install(DIRECTORY demo/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/demo)
 install(FILES docs/man/tavino.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES docs/man/tavino-tool.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
