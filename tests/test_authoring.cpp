@@ -184,9 +184,10 @@ TEST_F(Authoring, LintNamesWhatThePlayerRefusesWithTheFix) {
   writePng("6.jpg", 8, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE);
   writeFile("float.wav", makeWav(3, 2, 22050, 32));
   writeFile("slow.wav", makeWav(1, 1, 500, 8));
+  writeFile("7.jpg", greyRunLength(512));
   writeFile("sinario.txt",
             "SCENE:1\nHAIKEIPNG:1\nHAIKEIPNG:2\nHAIKEIJPG:3\nHAIKEIBMP:4\nHAIKEIPNG:5\nHAIKEIJPG:6\n"
-            "OTO1.WAV:float\nOTO2.WAV:slow\nMSG:ab\x85\x40\nSELECT.MSG:\x82\xa0\xf0\x40\nHAIKEIPNG:1\n");
+            "OTO1.WAV:float\nOTO2.WAV:slow\nMSG:ab\x85\x40\nSELECT.MSG:\x82\xa0\xf0\x40\nHAIKEIPNG:1\nHAIKEI:7\n");
   const CommandResult r = lint();
   EXPECT_EQ(r.status, 1);
   // Each line as printed, or its start and end where the middle is SDL's own words.
@@ -204,6 +205,8 @@ TEST_F(Authoring, LintNamesWhatThePlayerRefusesWithTheFix) {
        "save as 8- or 16-bit PCM, mono or stereo, 1000 to 384000 Hz"},
       {"sinario.txt:10: byte 0x85 at column 7 is not valid Shift-JIS (code page 932)", ""},
       {"sinario.txt:11: pelorune96.dat has no glyph for '\xee\x80\x80' (column 14)", ""},
+      {"sinario.txt:13: 7.jpg: run-length stream ends after 513 of 307200 pixels: the rest of the picture is "
+       "not drawn: encode it again with tavino-tool rle encode", ""},
   };
   const std::vector<std::string> got = lines(r.output);
   ASSERT_EQ(got.size(), expected.size()) << r.output;

@@ -2,6 +2,7 @@
 // line reader and keyword table.
 #include <string>
 
+#include "support/image_support.h"
 #include "support/text_support.h"
 
 namespace {
@@ -19,7 +20,7 @@ TEST_F(Lint, ACleanScenarioGivesNoFindings) {
   // Run-length pictures are named by the low 16 bits of their number.
   writeFile("7.png", readFile(std::string(TAVINO_SOURCE_DIR) + "/demo/100.png"));
   writeFile("12.jpg", readFile(corpusPath("jpg-libjpeg-turbo/testorig.jpg")));
-  writeFile("4464.jpg", "x");
+  writeFile("4464.jpg", greyRunLength(320 * 480));
   if (!installDemoFont(dir_)) GTEST_SKIP() << "no demo font";
   writeFile("sinario.txt",
             "; a comment line\r\nSCENE:1\r\nHAIKEIPNG:7\r\nHAIKEIJPG:12\r\nCHARA:70000\r\n"

@@ -27,13 +27,14 @@ namespace {
 struct PictureStatement {
   const char* keyword;
   PictureFormat format;
+  int runLengthWidth = 640;  // run-length characters are half as wide
 };
 const PictureStatement kPictureStatements[] = {
     {"HAIKEIJPG", PictureFormat::Jpeg},     {"HAIKEIBMP", PictureFormat::Bmp},
     {"KOUKEIBMP", PictureFormat::Bmp},      {"ZENKEIBMP", PictureFormat::Bmp},
     {"CHARABMP", PictureFormat::Bmp},       {"HAIKEI1", PictureFormat::RunLength},
-    {"HAIKEI", PictureFormat::RunLength},   {"CHARA1", PictureFormat::RunLength},
-    {"CHARA", PictureFormat::RunLength},    {"HAIKEIPNG", PictureFormat::Png},
+    {"HAIKEI", PictureFormat::RunLength},   {"CHARA1", PictureFormat::RunLength, 320},
+    {"CHARA", PictureFormat::RunLength, 320},    {"HAIKEIPNG", PictureFormat::Png},
     {"KOUKEIPNG", PictureFormat::Png},      {"ZENKEIPNG", PictureFormat::Png},
     {"CHARAPNG", PictureFormat::Png},
 };
@@ -179,9 +180,8 @@ void Linter::checkPicture(const PictureStatement& p, int n) {
                " for another format; the player caches pictures by number and may draw the other one",
            true);
   }
-  const PictureFormat format = p.format;
-  checkOnce(std::string(name) + ' ' + std::to_string(int(format)), name,
-            [&](const std::string& path) { return pictureProblem(path, format); });
+  checkOnce(std::string(name) + ' ' + std::to_string(int(p.format)) + ' ' + std::to_string(p.runLengthWidth), name,
+            [&](const std::string& path) { return pictureProblem(path, p.format, p.runLengthWidth); });
 }
 
 void Linter::lintStatement(const ScenarioStatement& s, int fileIndex, const std::map<int, int>& scenes,

@@ -9,6 +9,7 @@
 #include "image/jpeg_decoder.h"
 #include "image/jpeg_setup.h"
 #include "image/png_decode.h"
+#include "image/rle.h"
 #include "scenario/engine_state.h"
 #include "scenario/sound.h"
 #include "text/font_layout.h"
@@ -116,9 +117,26 @@ std::string bmpProblem(const std::string& bytes, int32_t n) {
   return "";
 }
 
+// The stream has no header: its commands must cover every position of the
+// picture, or the rest keeps whatever lay there before.
+std::string runLengthProblem(const std::string& bytes, int width) {
+  const int64_t total = int64_t(width) * kRleRows;
+  int64_t filled = 0;
+  for (size_t at = 1; filled < total; at += 2) {
+    if (at + 2 > bytes.size())
+      return "run-length stream ends after " + std::to_string(filled) + " of " + std::to_string(total) +
+             " pixels: the rest of the picture is not drawn: encode it again with tavino-tool rle encode";
+    const uint8_t command = uint8_t(bytes[at]), count = uint8_t(bytes[at + 1]);
+    filled += command == kRlePair ? 2 * int64_t(count) + 2
+              : command == kRleRepeat || command == kRleSkip ? int64_t(count) + 1
+                                                            : 1;
+  }
+  return "";
+}
+
 }  // namespace
 
-std::string pictureProblem(const std::string& path, PictureFormat format) {
+std::string pictureProblem(const std::string& path, PictureFormat format, int runLengthWidth) {
   std::string bytes;
   if (!readWholeFile(path.c_str(), bytes)) return "";
   const char* actual = sniff(bytes);
@@ -137,7 +155,7 @@ std::string pictureProblem(const std::string& path, PictureFormat format) {
       problem = actual ? bmpProblem(bytes, int32_t(bytes.size()))
                        : std::string("not a BMP file: the player blacks out the whole screen: ") + kPlainBmp;
       break;
-    case PictureFormat::RunLength: break;
+    case PictureFormat::RunLength: problem = runLengthProblem(bytes, runLengthWidth); break;
   }
   if (problem.empty() && fileSize > bytes.size())
     problem = "file is " + std::to_string(fileSize) + " bytes; the player reads only the first 8294500: make it smaller";

@@ -11,8 +11,9 @@
 enum class PictureFormat { RunLength, Bmp, Jpeg, Png };
 
 // Why the player would refuse or misdraw the picture file at `path` read
-// with `format`, with the fix; empty when it draws as meant.
-std::string pictureProblem(const std::string& path, PictureFormat format);
+// with `format`, with the fix; empty when it draws as meant. A run-length
+// picture is `runLengthWidth` pixels wide (640 backgrounds, 320 characters).
+std::string pictureProblem(const std::string& path, PictureFormat format, int runLengthWidth = 640);
 
 // Why SDL could not load or convert the WAV file at `path`; empty when it can.
 std::string soundProblem(const std::string& path);
