@@ -246,13 +246,12 @@ TEST_F(Authoring, LintSurvivesDamagedFolders) {
   writeFile("3.jpg", makeBmp(5, 3, 16, [](int x, int y) { return Rgb{uint8_t(x), uint8_t(y), 7}; }));
   writeFile("4.jpg", greyRunLength(640 * 480));
   writeFile("s.wav", makeWav(1, 2, 11025, 16));
-  writeFile("pelorune96.dat", rcEncode(Bytes(4000, 1)));
   writeFile("other.txt", "SCENE:3\nMSG:\x82\xa0\nGOTO:1\n");
   writeFile("sinario.txt",
             "SCENE:1\nHAIKEIPNG:1\nHAIKEIJPG:2\nCHARABMP:3\nHAIKEI:4\nOTO1.WAV:s\nMSG.FONT:0\n"
             "SELECT.MODE:1\nSELECT.MSG:\x82\xa0\nSELECT.GOTO:2\nMSG:x\nSCENE:2\nSINARIO.READ:other.txt\n");
   std::vector<std::pair<std::string, Bytes>> files;
-  for (const char* name : {"1.png", "2.jpg", "3.jpg", "4.jpg", "s.wav", "pelorune96.dat", "other.txt", "sinario.txt"})
+  for (const char* name : {"1.png", "2.jpg", "3.jpg", "4.jpg", "s.wav", "other.txt", "sinario.txt"})
     files.emplace_back(name, toBytes(readFile(name)));
   std::mt19937 random(13);
   for (int round = 0; round < 60; round++) {
