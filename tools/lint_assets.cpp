@@ -3,7 +3,9 @@
 #include <SDL/SDL.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "image/bmp.h"
 #include "image/jpeg_decoder.h"
@@ -19,6 +21,22 @@
 namespace {
 
 const char* const kPlainBmp = "save as a plain 24-bit BMP";
+
+// Reads at most `limit` bytes of a file, as the player does, and tells its
+// full size; false when it cannot be read. Huge files cost no more than that.
+bool readPrefix(const std::string& path, size_t limit, std::string& bytes, uint64_t& fullSize) {
+  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), std::fclose);
+  if (!f) return false;
+  bytes.resize(limit);
+  bytes.resize(std::fread(bytes.data(), 1, limit, f.get()));
+  if (std::ferror(f.get())) return false;
+  fullSize = bytes.size();
+  if (bytes.size() == limit && std::fseek(f.get(), 0, SEEK_END) == 0) {
+    const long end = std::ftell(f.get());
+    if (end > 0) fullSize = uint64_t(end);
+  }
+  return true;
+}
 
 const char* formatName(PictureFormat f) {
   switch (f) {
@@ -138,14 +156,12 @@ std::string runLengthProblem(const std::string& bytes, int width) {
 
 std::string pictureProblem(const std::string& path, PictureFormat format, int runLengthWidth) {
   std::string bytes;
-  if (!readWholeFile(path.c_str(), bytes)) return "";
+  uint64_t fileSize = 0;
+  if (!readPrefix(path, kMaxFileRead, bytes, fileSize)) return "";
   const char* actual = sniff(bytes);
   if (actual && std::strcmp(actual, formatName(format)) != 0)
     return std::string("this is ") + actual + " file, but the statement reads " + formatName(format) +
            ": use the statement for its format or convert the file";
-  // The decoders see what the player reads of the file, no more.
-  const size_t fileSize = bytes.size();
-  bytes.resize(std::min(fileSize, size_t(kMaxFileRead)));
   std::memcpy(gfilework, bytes.data(), bytes.size());
   std::string problem;
   switch (format) {
@@ -191,14 +207,16 @@ FontGlyphs loadFontGlyphs(const std::string& dir, int msgFont) {
   FontGlyphs font;
   const std::string name = fontFileName(msgFont);
   std::string file;
-  if (!readWholeFile((dir + name).c_str(), file)) {
+  uint64_t fileSize = 0;
+  // A raw font is read up to the size of the font image, a compressed one must fit the work buffer.
+  if (!readPrefix(dir + name, kFontBytes, file, fileSize)) {
     font.problem = "font file " + name + " not found";
     return font;
   }
   std::vector<uint8_t> image(kFontBytes, 0);
   if (file.size() >= 2 && file[0] == 'B' && file[1] == 'M') {
     std::memcpy(image.data(), file.data(), std::min(file.size(), image.size()));
-  } else if (file.size() > size_t(kMaxFileRead)) {
+  } else if (fileSize > uint64_t(kMaxFileRead)) {
     font.problem = "font " + name + " is a compressed file longer than 8294500 bytes: the player refuses it";
     return font;
   } else {
@@ -212,7 +230,7 @@ FontGlyphs loadFontGlyphs(const std::string& dir, int msgFont) {
   }
   font.loaded = true;
   if (const char* kana = kanaFileName(msgFont)) {
-    if (readWholeFile((dir + kana).c_str(), file)) {
+    if (readPrefix(dir + kana, kKanaFileBytes, file, fileSize)) {
       std::memcpy(image.data() + kKanaPagesOffset, file.data(), std::min(file.size(), size_t(kKanaFileBytes)));
     } else {
       font.problem = std::string("kana file ") + kana + " not found: the kana of " + name + " are shown";
