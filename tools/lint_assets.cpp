@@ -115,20 +115,20 @@ std::string jpegProblem(const std::string& bytes) {
 
 std::string bmpProblem(const std::string& bytes, int32_t n) {
   const uint32_t pixelsAt = little(bytes, 10, 4);
-  const uint32_t bits = little(bytes, 28, 2);
+  const uint32_t bits = little(bytes, 28, 1);  // the loader reads the low byte only
   if (bits != 16 && bits != 24 && bits != 32)
     return std::to_string(bits) + "-bit BMP: the player blacks out the screen instead: " + kPlainBmp;
   if (pixelsAt != uint32_t(kBmpPixelOffset))
     return "BMP pixels start at byte " + std::to_string(pixelsAt) +
            ", the player reads from byte 54: " + kPlainBmp;
   if (little(bytes, 30, 4) != 0) return std::string("compressed or bit-field BMP: ") + kPlainBmp;
-  BmpPicture picture;
-  bmpConvert(n, picture);
-  if (picture.width == 0 || picture.height == 0) return "picture has no pixels";
-  // The loader reads 16-bit widths and heights.
+  // The size as the file states it; the loader itself keeps 16 bits of each.
   const int64_t width = int32_t(little(bytes, 18, 4)), height = std::abs(int64_t(int32_t(little(bytes, 22, 4))));
   const std::string large = tooLarge(width, height);
   if (!large.empty()) return large;
+  BmpPicture picture;
+  bmpConvert(n, picture);
+  if (picture.width == 0 || picture.height == 0) return "picture has no pixels";
   if (picture.rowsHeld < picture.height)
     return "file holds only " + std::to_string(picture.rowsHeld) + " of " + std::to_string(picture.height) +
            " rows: save it again";
