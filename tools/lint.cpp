@@ -66,6 +66,7 @@ std::string hexByte(uint8_t b) {
 struct Linter {
   std::string dir;
   std::FILE* out = nullptr;
+  bool printWarnings = true;
   LintSummary summary;
   SceneGraph graph;
   std::map<std::pair<int, int>, int> markNode;  // (file, line) -> node
@@ -87,7 +88,7 @@ struct Linter {
   void report(const std::string& message, bool warning = false) { reportAt(*file, line, message, warning); }
   void reportAt(const std::string& name, int at, const std::string& message, bool warning) {
     (warning ? summary.warnings : summary.errors)++;
-    if (out) std::fprintf(out, "%s:%d: %s%s\n", name.c_str(), at, warning ? "warning: " : "", message.c_str());
+    if (out && (!warning || printWarnings)) std::fprintf(out, "%s:%d: %s%s\n", name.c_str(), at, warning ? "warning: " : "", message.c_str());
   }
 
   bool exists(const std::string& name) const {
@@ -283,8 +284,10 @@ void Linter::lintFile(int index) {
 
 }  // namespace
 
-LintSummary lintGameFolder(const std::string& dir, const std::string& scenario, std::FILE* out) {
+LintSummary lintGameFolder(const std::string& dir, const std::string& scenario, std::FILE* out,
+                           bool printWarnings) {
   Linter linter;
+  linter.printWarnings = printWarnings;
   linter.dir = dir;
   if (!linter.dir.empty() && linter.dir.back() != '/') linter.dir += '/';
   linter.out = out;
