@@ -37,8 +37,6 @@ class ReadingComforts : public PlayerDirTest {
   }
   void TearDown() override {
     gTicksSource = nullptr;
-    readingComfortsReset();
-    seenTextForget();
     PlayerDirTest::TearDown();
   }
   // `name=value` pairs of the state dump, in order, for the names asked.
@@ -188,17 +186,6 @@ TEST_F(ReadingComforts, ScreenshotsTakeTheNextFreeNumberAndReadBackExactly) {
   CaptureStdout();
   takeScreenshot();
   EXPECT_EQ(GetCapturedStdout(), "screenshot not saved: No such file or directory\n");
-}
-
-TEST(SeenText, TheFileRoundTripsAndAnythingElseIsRefused) {
-  const SeenMarks marks = {{"sinario.txt", {7, 19, 4000000000u}}, {"b 2.txt", {0}}};
-  SeenMarks back;
-  ASSERT_TRUE(seenTextParse(seenTextCompose(marks), back));
-  EXPECT_EQ(back, marks);
-  for (const char* bad : {"", "TAVINO SEEN 1\n", "TAVINO SEEN 2\nEND\n", "TAVINO SEEN 1\n12\nEND\n",
-                          "TAVINO SEEN 1\nF a\n12x\nEND\n", "TAVINO SEEN 1\nF a\n4294967296\nEND\n",
-                          "TAVINO SEEN 1\nF \nEND\n", "TAVINO SEEN 1\nF a\n12\n"})
-    EXPECT_FALSE(seenTextParse(bad, back) || !back.empty()) << bad;
 }
 
 TEST_F(ReadingComforts, MarksAreWrittenEvery50AndADamagedFileIsIgnoredOnce) {
