@@ -4,8 +4,8 @@
 
 #include "display/display.h"
 #include "main/platform.h"
-#include "main/window_keys.h"
 #include "main/sdl_state.h"
+#include "main/window_keys.h"
 #include "menu/menu.h"
 #include "menu/menu_labels.h"
 #include "menu/save_file.h"
