@@ -19,6 +19,7 @@ namespace {
 
 constexpr uint8_t kAdvance = 101;
 constexpr uint32_t kAutoBaseMs = 1000, kAutoPerCharacterMs = 50;
+constexpr char kSkipLabel[] = "SKIP", kAutoLabel[] = "AUTO";
 
 bool gCtrlStopped;          // Ctrl skip stopped until Ctrl is released
 bool gMenuWasOpen;
@@ -51,8 +52,8 @@ bool scenarioEnded() { return !pSinaFile || std::feof(pSinaFile); }
 
 const char* wantedLabel() {
   if (menumode != 0) return nullptr;
-  if (skipState() != 0) return "SKIP";
-  return gAutoRead ? "AUTO" : nullptr;
+  if (skipState() != 0) return kSkipLabel;
+  return gAutoRead ? kAutoLabel : nullptr;
 }
 
 // The label is only drawn while a frame is presented, so a change shows the
