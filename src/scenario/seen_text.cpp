@@ -9,6 +9,8 @@
 
 #include "scenario/engine_state.h"
 
+bool gSeenTextFileUsed = true;
+
 namespace {
 
 constexpr char kHeader[] = "TAVINO SEEN 1\n";
@@ -37,6 +39,7 @@ bool parsePlace(const std::string& line, uint32_t& place) {
 
 void load() {
   gLoaded = true;
+  if (!gSeenTextFileUsed) return;
   const std::string path = seenPath();
   FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) return;  // nothing seen yet
@@ -128,7 +131,7 @@ bool seenTextIsSeen(const char* file, uint32_t place) {
 }
 
 void seenTextFlush() {
-  if (gUnwritten == 0) return;
+  if (gUnwritten == 0 || !gSeenTextFileUsed) return;
   const std::string path = seenPath();
   // Like a save that cannot be written, this fails quietly; the marks stay
   // in memory and the next occasion tries again.

@@ -8,6 +8,10 @@
 #include <set>
 #include <string>
 
+// False keeps the marks in memory only: the file is neither read nor
+// written (for the scenario fuzz harness, which must not touch its folder).
+extern bool gSeenTextFileUsed;
+
 // Marks of one run: scenario file name -> statement places.
 using SeenMarks = std::map<std::string, std::set<uint32_t>>;
 
