@@ -15,6 +15,7 @@
 #include "scenario/flow.h"
 #include "scenario/reader.h"
 #include "scenario/scenario.h"
+#include "scenario/seen_text.h"
 
 namespace {
 
@@ -55,6 +56,7 @@ void resetScenarioState() {
   menumode = 1;
   keypush = 0;
   rSPGbegin();  // lines, choices, background, cache
+  seenTextForget();
 }
 
 }  // namespace
@@ -63,6 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string path = scratchScenarioPath();
   gWaitLimitMs = 2;
   gJumpDepthLimit = 40;
+  gSeenTextFileUsed = false;  // no "tavino.seen" in the fuzzer's folder
 
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) std::abort();

@@ -46,7 +46,8 @@ TEST_F(PlayTool, StateDumpListsEveryFieldInItsOrder) {
             "CgBrighttype=0\nMsgColor=0\nMsgFont=0\nMsg1=\nMsg2=\nMsg3=\nMsg4=\nSelectMode=0\n"
             "SelectNow=0\nSelectMsg1=\nSelectMsg2=\nSelectMsg3=\nSelectMsg4=\nSelectMsg5=\n"
             "SelectMsg6=\nSelectGoto=0,0,0,0,0,0\ngFlag1Now=2047\ngFlag8Now=3\ngFlag16Now=0\n"
-            "gFlag32Now=63\ngFlag1=2047:1\ngFlag8=3:-7\ngFlag16=0:300\ngFlag32=63:123456\n");
+            "gFlag32Now=63\ngFlag1=2047:1\ngFlag8=3:-7\ngFlag16=0:300\ngFlag32=63:123456\n"
+            "skip=0\nauto=0\nhidden=0\nfullscreen=0\nvolume=100\nmuted=0\n");
 }
 
 TEST_F(PlayTool, BadKeyListIsRefused) {

@@ -144,3 +144,22 @@ TEST_F(RealWindow, OpensTitleStartsOnReturnAndQuitsCleanly) {
   player_ = -1;
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
+
+TEST_F(RealWindow, FullScreenCoversTheScreenAndTogglesBack) {
+  // The white title screen, 720 x 480, in the top-left of an 800 x 600 screen;
+  // full screen centres it with black all round.
+  auto windowed = [](const Screen& s) { return s.at(5, 5) == 0xFFFFFF && s.at(750, 500) != 0xFFFFFF; };
+  auto full = [](const Screen& s) { return s.at(5, 5) == 0 && s.at(750, 500) == 0xFFFFFF; };
+  Screen screen;
+  for (int attempt = 0; attempt < 3; attempt++) {  // see above: the X11 driver may fail to start
+    player_ = spawn({TAVINO_PLAYER, "130"}, display_);
+    if (waitForScreen(display_, screen, [&](const Screen& s) { return windowed(s) || !playerRunning(); }) &&
+        playerRunning())
+      break;
+  }
+  ASSERT_TRUE(windowed(screen)) << "no title screen";
+  runCommand("DISPLAY=" + display_ + " xdotool key f");
+  EXPECT_TRUE(waitForScreen(display_, screen, full)) << "F did not cover the screen";
+  runCommand("DISPLAY=" + display_ + " xdotool key F11");
+  EXPECT_TRUE(waitForScreen(display_, screen, windowed)) << "F11 did not bring the window back";
+}

@@ -183,3 +183,29 @@ TEST(SoundDevice, ADeviceThatCannotOpenIsReportedOnce) {
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
   setenv("SDL_AUDIODRIVER", "dummy", 1);
 }
+
+// The master volume scales the mixed samples, truncating toward zero; at 100
+// (every test above) the output is exactly as mixed.
+TEST_F(SoundTest, MasterVolumeScalesTheMixedOutput) {
+  writeFile("ramp.wav", rampWav(512, 1001));
+  soundSetVolume(30, false);
+  ASSERT_EQ(stmtOto1Wav("ramp") + stmtOto1Play("0"), 0);
+  const std::vector<uint8_t> out = output(kBufferBytes);
+  for (size_t i = 0; i < 1024; ++i)
+    ASSERT_EQ(sample(out, i), (i % 2 ? -1 : 1) * int((1001 + i / 2) * 30 / 100)) << "sample " << i;
+}
+
+// Muted, a channel plays on in silence, so unmuting resumes where it got to.
+TEST_F(SoundTest, MuteSilencesTheOutputWhileTheChannelPlaysOn) {
+  writeFile("ramp.wav", rampWav(1024, 1));
+  ASSERT_EQ(stmtOto1Wav("ramp"), 0);  // the device stays paused: the test mixes by itself
+  sound_pos = 0;
+  std::vector<uint8_t> stream(kBufferBytes);
+  soundSetVolume(100, true);
+  Callback(nullptr, stream.data(), int(stream.size()));
+  EXPECT_EQ(std::count(stream.begin(), stream.end(), 0), long(stream.size()));
+  soundSetVolume(100, false);
+  std::fill(stream.begin(), stream.end(), 0);
+  Callback(nullptr, stream.data(), int(stream.size()));
+  EXPECT_EQ(sample(stream, 0), 513) << "frame 512 follows the muted buffer";
+}

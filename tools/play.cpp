@@ -16,6 +16,7 @@
 
 #include "display/display.h"
 #include "main/platform.h"
+#include "main/reading_comforts.h"
 #include "main/startup.h"
 #include "play_script.h"
 #include "scenario/engine_state.h"
@@ -56,7 +57,7 @@ void startSettling() {
 // menu state unchanged for a few passes.
 bool settled() {
   const bool idle = !eventsPending() && NoWait == 0 && keypush == 0 &&
-                    menumode == player.lastMenumode;
+                    menumode == player.lastMenumode && !readingComfortsBusy();
   player.lastMenumode = menumode;
   player.idlePasses = idle ? player.idlePasses + 1 : 0;
   if (player.idlePasses >= kSettledPasses) return true;
@@ -100,6 +101,21 @@ void pushPress(const PlayStep& step, bool down) {
   pushEvent(e);
 }
 
+// hold:KEY and release:KEY: the key's event, and SDL's modifier state as
+// the player reads it, simulated since pushed events do not change it.
+void pushHeld(const PlayStep& step) {
+  const bool down = step.kind == PlayStep::kHold;
+  gModSimulated = true;
+  gModSimState = down ? gModSimState | step.modifier : gModSimState & ~step.modifier;
+  SDL_Event e;
+  std::memset(&e, 0, sizeof e);
+  e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+  e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+  e.key.keysym.sym = static_cast<SDLKey>(step.value);
+  e.key.keysym.mod = static_cast<SDLMod>(gModSimState);
+  pushEvent(e);
+}
+
 void pushQuit() {
   SDL_Event e;
   std::memset(&e, 0, sizeof e);
@@ -138,6 +154,8 @@ void onPass() {
   } else if (step.kind == PlayStep::kQuit) {
     pushQuit();
     player.phase = Player::kDone;
+  } else if (step.kind == PlayStep::kHold || step.kind == PlayStep::kRelease) {
+    pushHeld(step);
   } else {
     pushPress(step, true);
     player.pressed = &step;
@@ -176,7 +194,10 @@ int usage() {
                "usage: tavino-tool play [--dir DIR] [--mode N] [--keys LIST] [--frames OUTDIR] "
                "[--state FILE]\n"
                "  LIST: comma-separated enter, kpenter, up, down, kp8, kp2, space, click,\n"
-               "        wheeldown, wheelup, joy:B, sleep:MS, quit\n");
+               "        wheeldown, wheelup, joy:B, sleep:MS, quit,\n"
+               "        tab, a, h, f, f11, s, print, m, minus, equals, kpminus, kpplus,\n"
+               "        escape, rightclick, middleclick, hold:KEY, release:KEY\n"
+               "        (KEY: lctrl, rctrl, lshift)\n");
   return 2;
 }
 

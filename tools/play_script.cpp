@@ -6,7 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "display/overlays.h"
+#include "main/full_screen.h"
+#include "main/reading_comforts.h"
 #include "scenario/engine_state.h"
+#include "scenario/sound.h"
 
 namespace {
 
@@ -27,7 +31,39 @@ const Named kNamedSteps[] = {
     {"wheeldown", {PlayStep::kMouse, SDL_BUTTON_WHEELDOWN}},
     {"wheelup", {PlayStep::kMouse, SDL_BUTTON_WHEELUP}},
     {"quit", {PlayStep::kQuit, 0}},
+    {"tab", {PlayStep::kKey, SDLK_TAB}},
+    {"a", {PlayStep::kKey, SDLK_a}},
+    {"h", {PlayStep::kKey, SDLK_h}},
+    {"f", {PlayStep::kKey, SDLK_f}},
+    {"f11", {PlayStep::kKey, SDLK_F11}},
+    {"s", {PlayStep::kKey, SDLK_s}},
+    {"print", {PlayStep::kKey, SDLK_PRINT}},
+    {"m", {PlayStep::kKey, SDLK_m}},
+    {"minus", {PlayStep::kKey, SDLK_MINUS}},
+    {"equals", {PlayStep::kKey, SDLK_EQUALS}},
+    {"kpminus", {PlayStep::kKey, SDLK_KP_MINUS}},
+    {"kpplus", {PlayStep::kKey, SDLK_KP_PLUS}},
+    {"escape", {PlayStep::kKey, SDLK_ESCAPE}},
+    {"rightclick", {PlayStep::kMouse, SDL_BUTTON_RIGHT}},
+    {"middleclick", {PlayStep::kMouse, SDL_BUTTON_MIDDLE}},
 };
+
+// Keys that hold:KEY and release:KEY can keep down.
+const Named kHoldableKeys[] = {
+    {"lctrl", {PlayStep::kHold, SDLK_LCTRL, KMOD_LCTRL}},
+    {"rctrl", {PlayStep::kHold, SDLK_RCTRL, KMOD_RCTRL}},
+    {"lshift", {PlayStep::kHold, SDLK_LSHIFT, KMOD_LSHIFT}},
+};
+
+bool parseHeldKey(const std::string& name, PlayStep::Kind kind, PlayStep& step) {
+  for (const Named& n : kHoldableKeys) {
+    if (name != n.name) continue;
+    step = n.step;
+    step.kind = kind;
+    return true;
+  }
+  return false;
+}
 
 // A whole decimal number in [0, limit]; false otherwise.
 bool parseNumber(const std::string& text, long limit, int& out) {
@@ -56,6 +92,8 @@ bool parseOne(const std::string& item, PlayStep& step) {
     step.kind = PlayStep::kSleep;
     return parseNumber(item.substr(6), 600000, step.value);
   }
+  if (item.rfind("hold:", 0) == 0) return parseHeldKey(item.substr(5), PlayStep::kHold, step);
+  if (item.rfind("release:", 0) == 0) return parseHeldKey(item.substr(8), PlayStep::kRelease, step);
   return false;
 }
 
@@ -159,6 +197,13 @@ bool writeStateDump(const std::string& path) {
   line("gFlag8", nonZeroEntries(gFlag8));
   line("gFlag16", nonZeroEntries(gFlag16));
   line("gFlag32", nonZeroEntries(gFlag32));
+  // Reading comforts, after every line above.
+  line("skip", num(skipState()));
+  line("auto", num(gAutoRead));
+  line("hidden", num(gWindowsHidden));
+  line("fullscreen", num(gFullScreen));
+  line("volume", num(gMasterVolume));
+  line("muted", num(gSoundMuted));
 
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;

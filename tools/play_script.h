@@ -5,8 +5,9 @@
 #include <vector>
 
 struct PlayStep {
-  enum Kind { kKey, kMouse, kJoy, kSleep, kQuit } kind;
+  enum Kind { kKey, kMouse, kJoy, kSleep, kQuit, kHold, kRelease } kind;
   int value;  // SDL key symbol, mouse button, joystick button or milliseconds
+  unsigned modifier = 0;  // kHold, kRelease: the KMOD_ bit of the key
 };
 
 // Parses "enter,down,joy:13,sleep:500,quit". False with a message on an

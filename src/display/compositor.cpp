@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "display/display.h"
+#include "display/overlays.h"
 #include "display/scale.h"
 #include "display/windows.h"
 #include "image/loaders.h"
@@ -120,7 +121,9 @@ void rGame(int32_t redraw) {
     if (CgBright != 0) applyBrightness(CgBrighttype);
   }
   fitToWindow();
-  if (SelectMode != 1) {
+  if (gWindowsHidden) {
+    // the player asked to see the picture alone
+  } else if (SelectMode != 1) {
     drawMessageScreen();
   } else {
     drawChoiceScreen();

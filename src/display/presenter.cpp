@@ -1,5 +1,6 @@
 // SDLview: converts the window frame to 32-bit pixels and shows it.
 #include "display/display.h"
+#include "display/overlays.h"
 #include "main/sdl_state.h"
 #include "scenario/engine_state.h"
 
@@ -18,6 +19,7 @@ void convertFrame() {
 }  // namespace
 
 void SDLview() {
+  const bool labelled = indicatorDraw();
   convertFrame();
   if (screen) {
     // SDL clips the blit to the screen: only the top-left w x h part shows.
@@ -32,4 +34,5 @@ void SDLview() {
     }
   }
   if (gFrameHook) gFrameHook();
+  if (labelled) indicatorErase();
 }

@@ -4,8 +4,10 @@
 #include "main/main_loop.h"
 
 #include "main/platform.h"
+#include "main/reading_comforts.h"
 #include "main/sdl_state.h"
 #include "main/startup.h"
+#include "main/window_keys.h"
 #include "menu/menu.h"
 #include "scenario/engine_state.h"
 #include "scenario/scenario.h"
@@ -51,9 +53,50 @@ void openMenu() {
   menumode = 1;
 }
 
+// ---- Inputs added for reading comfort, tried after every row above -------
+
+struct ReadingKeyRow {
+  SDLKey key;
+  void (*action)();
+};
+
+const ReadingKeyRow kReadingKeys[] = {
+    {SDLK_TAB, toggleTabSkip},
+    {SDLK_a, toggleAutoRead},
+    {SDLK_h, hideWindows},
+    {SDLK_ESCAPE, openMenu},
+};
+
+bool mouseButtonDown(Uint8 button) {
+  return event.type == SDL_MOUSEBUTTONDOWN && event.button.button == button;
+}
+
+bool dispatchReadingComforts() {
+  if (mouseButtonDown(SDL_BUTTON_RIGHT)) {
+    openMenu();
+    return true;
+  }
+  if (mouseButtonDown(SDL_BUTTON_MIDDLE)) {
+    keypush = 1;
+    hideWindows();
+    return true;
+  }
+  if (event.type == SDL_KEYDOWN) {
+    for (const ReadingKeyRow& row : kReadingKeys) {
+      if (event.key.keysym.sym != row.key) continue;
+      keypush = 1;
+      row.action();
+      return true;
+    }
+  }
+  return dispatchWindowKeys();
+}
+
 // The first matching row acts; joystick rows test the button's current
 // state, not the event's own button.
 void dispatch() {
+  // Hidden text windows come back at the next press, which does nothing else.
+  if (unhideOnPress()) return;
   if (event.type == SDL_MOUSEBUTTONDOWN &&
       (event.button.button == SDL_BUTTON_LEFT || event.button.button == SDL_BUTTON_WHEELDOWN)) {
     act(kAdvance);
@@ -73,6 +116,8 @@ void dispatch() {
     openMenu();
   } else if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_SPACE) {
     openMenu();
+  } else if (dispatchReadingComforts()) {
+    // skip, automatic reading, hide, the menu, or a window key acted
   }
 }
 
@@ -85,6 +130,7 @@ void runMainLoop() {
     if (gPassHook) gPassHook();
     if (SDL_PollEvent(&event) && isQuitRequest(event)) quit = true;
 
+    const int32_t latchBefore = keypush;
     if (menumode != 0) {
       if (keypush != 1) {
         rCPGsysmenu();
@@ -96,6 +142,7 @@ void runMainLoop() {
     } else {
       dispatch();
     }
+    readingComfortsPass(latchBefore == 0 && keypush == 1);
 
     if (NoWait != 0) {
       rCPGgetsina(0);

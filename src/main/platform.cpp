@@ -29,3 +29,8 @@ bool platformJoyButton(int button) {
   if (gJoySimulated) return button >= 0 && button < 32 && gJoySimButtons[button];
   return joystick && SDL_JoystickGetButton(joystick, button);
 }
+
+bool gModSimulated;
+uint32_t gModSimState;
+
+uint32_t platformModifiers() { return gModSimulated ? gModSimState : uint32_t(SDL_GetModState()); }

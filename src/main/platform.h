@@ -23,3 +23,10 @@ extern uint8_t gJoySimButtons[32];
 extern uint32_t (*gTicksSource)();
 // Set by the play tool: called at the start of every main-loop pass.
 extern void (*gPassHook)();
+
+// Keyboard modifiers held now (SDL's KMOD_ bits), or the play tool's
+// simulated ones. Held keys are read from SDL's keyboard state rather than
+// from key-up events, which the main loop's release test may discard.
+uint32_t platformModifiers();
+extern bool gModSimulated;
+extern uint32_t gModSimState;

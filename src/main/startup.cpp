@@ -11,6 +11,7 @@
 #include "scenario/engine_state.h"
 #include "scenario/reader.h"
 #include "scenario/scenario.h"
+#include "scenario/seen_text.h"
 #include "text/text.h"
 
 namespace {
@@ -115,6 +116,7 @@ int SDL_main(int argc, char* argv[]) {
 
   openJoystick();
   runMainLoop();
+  seenTextFlush();
 
   SDL_Quit();
   screen = nullptr;

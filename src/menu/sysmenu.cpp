@@ -5,11 +5,13 @@
 #include "display/display.h"
 #include "main/platform.h"
 #include "main/sdl_state.h"
+#include "main/window_keys.h"
 #include "menu/menu.h"
 #include "menu/menu_labels.h"
 #include "menu/save_file.h"
 #include "scenario/engine_state.h"
 #include "scenario/scenario.h"
+#include "scenario/seen_text.h"
 #include "text/text.h"
 
 namespace {
@@ -47,6 +49,7 @@ Action decodeEvent() {
       case SDLK_DOWN:
       case SDLK_KP2: return Action::kDown;
       case SDLK_SPACE: return Action::kCancel;
+      case SDLK_ESCAPE: return Action::kCancel;
       default: return Action::kNone;
     }
   }
@@ -57,6 +60,7 @@ Action decodeEvent() {
     if (platformJoyButton(6)) return Action::kDown;
     if (platformJoyButton(0)) return Action::kCancel;
   }
+  if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_RIGHT) return Action::kCancel;
   return Action::kNone;
 }
 
@@ -155,6 +159,7 @@ void handleSave(Action action) {
       menucur = 1;
       menumode = kMainRedraw;
     } else if (saveWriteSlot(menucur)) {
+      seenTextFlush();
       menumode = kSaved;
     }
   } else if (action == Action::kCancel) {
@@ -220,7 +225,10 @@ void rCPGsysmenu() {
   }
 
   const Action action = decodeEvent();
-  if (action == Action::kNone) return;
+  if (action == Action::kNone) {
+    dispatchWindowKeys();  // full screen, screenshot and volume work here too
+    return;
+  }
   if (menumode == kMain)
     handleMain(action);
   else if (menumode == kSave)

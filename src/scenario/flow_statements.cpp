@@ -7,6 +7,7 @@
 
 #include "display/display.h"
 #include "main/platform.h"
+#include "main/reading_comforts.h"
 #include "main/startup.h"
 #include "scenario/engine_state.h"
 #include "scenario/flow.h"
@@ -42,7 +43,8 @@ int32_t stmtWait(const char* arg) {
   rGame(0);
   resetTickCount();
   gNextTickCount = getTickCount() + static_cast<uint32_t>(d);
-  while (getTickCount() < gNextTickCount) {
+  // Skipping ends a timed wait at once.
+  while (getTickCount() < gNextTickCount && skipState() == 0) {
     // A quit request ends the wait; platformPollQuit remembers it so the
     // main loop ends the program after its pass.
     if (platformPollQuit()) break;

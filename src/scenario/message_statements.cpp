@@ -5,6 +5,7 @@
 #include "display/display.h"
 #include "scenario/engine_state.h"
 #include "scenario/message_layout.h"
+#include "scenario/seen_text.h"
 #include "scenario/statements.h"
 #include "text/text.h"
 
@@ -32,6 +33,7 @@ int32_t stmtMsg(const char* arg) {
   layoutMessage(arg, lines);
   for (int k = 0; k < kMessageLines; k++) std::memcpy(messageLine(k), lines[k], kLineBytes);
   rGame(cgChange);
+  seenTextNoteShown();
   return NoWait ? 0 : 1;
 }
 

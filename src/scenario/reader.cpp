@@ -11,6 +11,7 @@
 #include "scenario/scenario.h"
 
 int32_t gJumpDepthLimit = kMaxJumpDepth;
+uint32_t gReaderSteps;
 
 namespace {
 
@@ -67,6 +68,7 @@ void rCPGgetsina(int32_t scene) {
     if (rSPGkaiseki() != 0 || !lineEnded) break;
   }
   KeyWait = 1;
+  ++gReaderSteps;
   --gJumpDepth;
 }
 

@@ -11,3 +11,7 @@ extern int32_t gJumpDepthLimit;
 
 // SinaFile = pg_workdir followed by name, cut to fit.
 void setScenarioPath(const char* name);
+
+// Reader steps finished so far: a change tells observers (automatic reading)
+// that the scenario has reached a new stop.
+extern uint32_t gReaderSteps;

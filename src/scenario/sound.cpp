@@ -8,6 +8,8 @@
 #include "scenario/engine_state.h"
 
 SDL_AudioSpec spec;
+int32_t gMasterVolume = kFullVolume;
+bool gSoundMuted;
 
 namespace {
 
@@ -106,11 +108,34 @@ uint8_t* loadConverted(const std::string& path, uint32_t& outLen, bool& loadFail
   return converted;
 }
 
+// Scales the mixed samples after the channels were added and clipped; at
+// full volume the stream is left exactly as mixed.
+void applyMasterVolume(Uint8* stream, int len) {
+  const int32_t volume = gSoundMuted ? 0 : gMasterVolume;
+  if (volume >= kFullVolume || len <= 0) return;
+  for (int i = 0; i + 1 < len; i += 2) {
+    const int32_t s = int16_t(stream[i] | stream[i + 1] << 8);
+    const int32_t scaled = s * volume / kFullVolume;
+    stream[i] = uint8_t(scaled);
+    stream[i + 1] = uint8_t(scaled >> 8);
+  }
+}
+
 }  // namespace
 
 void Callback(void*, Uint8* stream, int len) {
   mixChannel(channel(1), stream, len);
   mixChannel(channel(2), stream, len);
+  applyMasterVolume(stream, len);
+}
+
+void soundSetVolume(int32_t volume, bool muted) {
+  if (volume < 0) volume = 0;
+  if (volume > kFullVolume) volume = kFullVolume;
+  SDL_LockAudio();
+  gMasterVolume = volume;
+  gSoundMuted = muted;
+  SDL_UnlockAudio();
 }
 
 int32_t soundLoadWav(int number, const char* name) {
@@ -170,6 +195,8 @@ void soundReset() {
     ch.loop = 0;
   }
   std::memset(&spec, 0, sizeof spec);
+  gMasterVolume = kFullVolume;
+  gSoundMuted = false;
 }
 
 bool soundFormatConvertible(const SDL_AudioSpec& format) { return convertible(format); }

@@ -25,3 +25,11 @@ bool soundFormatConvertible(const SDL_AudioSpec& format);
 // Closes the device and empties both channels, so that the next load opens
 // the device afresh. For tests and tools; the player never needs it.
 void soundReset();
+
+// Master volume, applied to the mixed output: 0..100 (100 leaves the samples
+// exactly as mixed) and a mute that silences the output while the channels
+// go on playing. Set from the main thread, read by the callback.
+constexpr int32_t kFullVolume = 100;
+extern int32_t gMasterVolume;
+extern bool gSoundMuted;
+void soundSetVolume(int32_t volume, bool muted);  // volume limited to 0..100
