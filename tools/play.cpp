@@ -176,7 +176,7 @@ int usage() {
                "usage: tavino-tool play [--dir DIR] [--mode N] [--keys LIST] [--frames OUTDIR] "
                "[--state FILE]\n"
                "  LIST: comma-separated enter, kpenter, up, down, kp8, kp2, space, click,\n"
-               "        wheeldown, wheelup, joy:B, sleep:MS, quit\n");
+               "        wheeldown, wheelup, joy:B, sleep:MS, quit, pageup, pagedown, l\n");
   return 2;
 }
 

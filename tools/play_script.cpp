@@ -6,7 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "display/history_screen.h"
 #include "scenario/engine_state.h"
+#include "scenario/history.h"
+#include "scenario/rollback.h"
 
 namespace {
 
@@ -27,6 +30,10 @@ const Named kNamedSteps[] = {
     {"wheeldown", {PlayStep::kMouse, SDL_BUTTON_WHEELDOWN}},
     {"wheelup", {PlayStep::kMouse, SDL_BUTTON_WHEELUP}},
     {"quit", {PlayStep::kQuit, 0}},
+    // History and rollback.
+    {"pageup", {PlayStep::kKey, SDLK_PAGEUP}},
+    {"pagedown", {PlayStep::kKey, SDLK_PAGEDOWN}},
+    {"l", {PlayStep::kKey, SDLK_l}},
 };
 
 // A whole decimal number in [0, limit]; false otherwise.
@@ -159,6 +166,10 @@ bool writeStateDump(const std::string& path) {
   line("gFlag8", nonZeroEntries(gFlag8));
   line("gFlag16", nonZeroEntries(gFlag16));
   line("gFlag32", nonZeroEntries(gFlag32));
+  // History and rollback.
+  line("historyOpen", num(historyShown()));
+  line("historyEntries", num(historyCount()));
+  line("rollbackSteps", num(rollbackStepsAvailable()));
 
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;

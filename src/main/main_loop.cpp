@@ -3,11 +3,14 @@
 // (keypush) allows one action per press.
 #include "main/main_loop.h"
 
+#include "display/history_screen.h"
 #include "main/platform.h"
+#include "main/reading_comforts.h"
 #include "main/sdl_state.h"
 #include "main/startup.h"
 #include "menu/menu.h"
 #include "scenario/engine_state.h"
+#include "scenario/rollback.h"
 #include "scenario/scenario.h"
 
 namespace {
@@ -51,9 +54,70 @@ void openMenu() {
   menumode = 1;
 }
 
+// ---- History and rollback: inputs the dispatch below leaves unused -------
+
+enum class HistoryAction { kClose, kOlder, kNewer, kNewerOrClose };
+
+struct HistoryRow {
+  Uint8 type;   // SDL_KEYDOWN or SDL_MOUSEBUTTONDOWN
+  int code;     // key symbol or mouse button
+  HistoryAction action;
+};
+
+// While the history is open it takes every input; inputs not listed do nothing.
+const HistoryRow kHistoryRows[] = {
+    {SDL_KEYDOWN, SDLK_RETURN, HistoryAction::kClose},
+    {SDL_KEYDOWN, SDLK_KP_ENTER, HistoryAction::kClose},
+    {SDL_KEYDOWN, SDLK_ESCAPE, HistoryAction::kClose},
+    {SDL_KEYDOWN, SDLK_l, HistoryAction::kClose},
+    {SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, HistoryAction::kClose},
+    {SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, HistoryAction::kClose},
+    {SDL_KEYDOWN, SDLK_PAGEUP, HistoryAction::kOlder},
+    {SDL_MOUSEBUTTONDOWN, SDL_BUTTON_WHEELUP, HistoryAction::kOlder},
+    {SDL_KEYDOWN, SDLK_PAGEDOWN, HistoryAction::kNewer},
+    {SDL_MOUSEBUTTONDOWN, SDL_BUTTON_WHEELDOWN, HistoryAction::kNewerOrClose},
+};
+
+bool matches(Uint8 type, int code) {
+  if (event.type != type) return false;
+  return type == SDL_KEYDOWN ? event.key.keysym.sym == code : event.button.button == code;
+}
+
+void historyInput() {
+  for (const HistoryRow& row : kHistoryRows) {
+    if (!matches(row.type, row.code)) continue;
+    keypush = 1;
+    switch (row.action) {
+      case HistoryAction::kClose: closeHistory(); break;
+      case HistoryAction::kOlder: scrollHistoryUp(); break;
+      case HistoryAction::kNewer: scrollHistoryDown(); break;
+      case HistoryAction::kNewerOrClose:
+        if (historyAtNewest()) closeHistory();
+        else scrollHistoryDown();
+        break;
+    }
+    return;
+  }
+}
+
+// Rows tried after every other row of the dispatch.
+void historyAndRollbackRows() {
+  if (matches(SDL_KEYDOWN, SDLK_PAGEUP) || matches(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_WHEELUP)) {
+    keypush = 1;
+    rollBackOneStop();
+  } else if (matches(SDL_KEYDOWN, SDLK_l) && NoWait == 0) {
+    // Only where the scenario waits for the player; reading back must not
+    // race automatic reading.
+    keypush = 1;
+    stopSkipAndAutoRead();
+    openHistory();
+  }
+}
+
 // The first matching row acts; joystick rows test the button's current
 // state, not the event's own button.
 void dispatch() {
+  if (historyShown()) return historyInput();
   if (event.type == SDL_MOUSEBUTTONDOWN &&
       (event.button.button == SDL_BUTTON_LEFT || event.button.button == SDL_BUTTON_WHEELDOWN)) {
     act(kAdvance);
@@ -73,6 +137,8 @@ void dispatch() {
     openMenu();
   } else if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_SPACE) {
     openMenu();
+  } else {
+    historyAndRollbackRows();
   }
 }
 

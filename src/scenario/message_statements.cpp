@@ -4,7 +4,9 @@
 
 #include "display/display.h"
 #include "scenario/engine_state.h"
+#include "scenario/history.h"
 #include "scenario/message_layout.h"
+#include "scenario/rollback.h"
 #include "scenario/statements.h"
 #include "text/text.h"
 
@@ -31,7 +33,9 @@ int32_t stmtMsg(const char* arg) {
   char lines[kMessageLines][kLineBytes];
   layoutMessage(arg, lines);
   for (int k = 0; k < kMessageLines; k++) std::memcpy(messageLine(k), lines[k], kLineBytes);
+  historyAddMessage();
   rGame(cgChange);
+  noteWaitingStatement();
   return NoWait ? 0 : 1;
 }
 
