@@ -58,9 +58,10 @@ class Rollback : public PlayerDirTest {
 
 TEST_F(Rollback, PicturesFlagsAndSettingsComeBackWithTheFrameFirstShown) {
   writeFile("7.jpg", makeBmp(64, 32, 24, [](int x, int) { return Rgb{uint8_t(x * 4), 200, 0}; }));
-  writeFile("8.jpg", makeBmp(16, 16, 24, [](int x, int y) { return x + y < 4 ? Rgb{0, 0, 0} : Rgb{9, 9, 250}; }));
+  writeFile("8.jpg", makeBmp(16, 16, 24, [](int x, int y) { return Rgb{0, 9, uint8_t(x + y)}; }));
   startScenario("SCENE:1\nHAIKEI.CLEAR:255\nFLAG8.PLUS:1\nMSG:one\n"
-                "HAIKEI.CLEAR:65280\nKOUKEIBMP:7\nCHARA.ICHI:1\nCHARABMP:8\nFLAG8.PLUS:1\nFLAG32.SET:5\nMSG:two\n"
+                "HAIKEI.CLEAR:65280\nKOUKEIBMP:7\nCHARA.ICHI:1\nCHARABMP:8\n"
+                "FLAG8.PLUS:1\nFLAG32.SET:5\nMSG:two\n"
                 "CG.BRIGHT:50\nSYSTEMSIZE:800x600\nMSG.COLOR:16777215\nFLAG8.PLUS:1\nKEYWAIT:\n");
   const Frame one = shown.back();
   advance();
@@ -81,6 +82,11 @@ TEST_F(Rollback, PicturesFlagsAndSettingsComeBackWithTheFrameFirstShown) {
   EXPECT_TRUE(shown.back() == two);
   advance();
   EXPECT_EQ((Ints{gFlag8[0], SystemSizeW, CgBright}), (Ints{3, 800, 1}));
+  // Waiting at the end of the file, where no stop is recorded: back goes to the last stop.
+  advance();
+  EXPECT_EQ(rollbackStepsAvailable(), 3);
+  EXPECT_TRUE(rollBackOneStop());
+  EXPECT_EQ((Ints{gFlag8[0], SystemSizeW, rollbackStepsAvailable()}), (Ints{3, 800, 2}));
 }
 
 TEST_F(Rollback, AChoiceRolledBackToCanBeAnsweredDifferently) {
@@ -104,7 +110,8 @@ TEST_F(Rollback, AcrossAnotherScenarioFileAndAnotherFont) {
   writeFile("pelorune96pb.dat", "BM" + std::string(2000, '\x22'));
   fontread();
   writeFile("two.txt", "MSG.FONT:2\nMSG:second\nMSG:third\n");
-  startScenario("SCENE:1\nMSG:first\nSINARIO.READ:two.txt\n");
+  // No picture statement before the first stop: it shows the scene buffer never composed.
+  startScenario("MSG:first\nHAIKEI.CLEAR:255\nSINARIO.READ:two.txt\n");
   const Frame first = shown.back();
   advance();
   ASSERT_EQ(gfont[1000], 0x22);
@@ -132,7 +139,7 @@ TEST_F(Rollback, TenThousandStopsKeepTheNewestHundredInFixedMemory) {
   EXPECT_TRUE(rollBackOneStop());
   EXPECT_EQ((Ints{gFlag8[0], historyCount()}), (Ints{98, kHistoryEntries - 1}));
   startScenario("MSG:b\n");
-  EXPECT_EQ((Ints{historyCount(), rollbackStepsAvailable()}), (Ints{1, 0})) << "a new game starts without a past";
+  EXPECT_EQ((Ints{historyCount(), rollbackStepsAvailable()}), (Ints{1, 0})) << "a new game has no past";
 }
 
 namespace {
@@ -173,9 +180,14 @@ class RollbackSound : public Rollback {
 std::string steadyWav(int16_t value) {
   std::string data;
   for (int i = 0; i < 4 * 2048; i++) data += char(i % 2 == 0 ? value & 0xFF : value >> 8);
-  const auto le = [](uint32_t v, int n) { std::string s; for (int i = 0; i < n; i++) s += char(v >> (8 * i)); return s; };
-  return "RIFF" + le(36 + uint32_t(data.size()), 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(2, 2) + le(22050, 4) +
-         le(22050 * 4, 4) + le(4, 2) + le(16, 2) + "data" + le(uint32_t(data.size()), 4) + data;
+  const auto le = [](uint32_t v, int n) {
+    std::string s;
+    for (int i = 0; i < n; i++) s += char(v >> (8 * i));
+    return s;
+  };
+  const uint32_t size = uint32_t(data.size());
+  return "RIFF" + le(36 + size, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(2, 2) + le(22050, 4) +
+         le(22050 * 4, 4) + le(4, 2) + le(16, 2) + "data" + le(size, 4) + data;
 }
 
 }  // namespace
