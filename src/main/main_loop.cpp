@@ -105,10 +105,11 @@ void historyAndRollbackRows() {
   if (matches(SDL_KEYDOWN, SDLK_PAGEUP) || matches(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_WHEELUP)) {
     keypush = 1;
     rollBackOneStop();
-  } else if (matches(SDL_KEYDOWN, SDLK_l) && NoWait == 0) {
-    // Only where the scenario waits for the player; reading back must not
-    // race automatic reading.
+  } else if (matches(SDL_KEYDOWN, SDLK_l)) {
     keypush = 1;
+    // Only where the scenario waits for the player: while NOWAIT runs it,
+    // the reader would draw over the history.
+    if (NoWait != 0) return;
     stopSkipAndAutoRead();
     openHistory();
   }
@@ -117,7 +118,10 @@ void historyAndRollbackRows() {
 // The first matching row acts; joystick rows test the button's current
 // state, not the event's own button.
 void dispatch() {
-  if (historyShown()) return historyInput();
+  if (historyShown()) {
+    historyInput();
+    return;
+  }
   if (event.type == SDL_MOUSEBUTTONDOWN &&
       (event.button.button == SDL_BUTTON_LEFT || event.button.button == SDL_BUTTON_WHEELDOWN)) {
     act(kAdvance);
