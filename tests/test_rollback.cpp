@@ -9,7 +9,6 @@
 
 #include "display/display.h"
 #include "main/startup.h"
-#include "scenario/channel_sounds.h"
 #include "scenario/engine_state.h"
 #include "scenario/history.h"
 #include "scenario/rollback.h"
@@ -159,35 +158,31 @@ class RollbackSound : public Rollback {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     Rollback::TearDown();
   }
-  // The left sample of a device buffer mixed from now on, when the whole buffer holds that one value.
-  int heard() {
+  // A device buffer (2048 bytes) mixed from now on: its one sample value, or -1 when it holds several.
+  static int heard() {
     const size_t from = (readFile("mixed.raw").size() / 2048 + 4) * 2048;
-    for (int tries = 0; tries < 1000; tries++) {
-      const std::string raw = readFile("mixed.raw");
-      if (raw.size() >= from + 2048) {
-        const int16_t first = int16_t(uint8_t(raw[from]) | uint8_t(raw[from + 1]) << 8);
-        for (size_t i = from; i < from + 2048; i += 4)
-          if (raw.compare(i, 2, raw, from, 2) != 0) return -1;
-        return first;
-      }
+    std::string raw;
+    for (int tries = 0; tries < 1000 && raw.size() < from + 2048; tries++) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      raw = readFile("mixed.raw");
     }
-    return -2;
+    if (raw.size() < from + 2048) return -2;
+    for (size_t i = from; i < from + 2048; i += 2)
+      if (raw.compare(i, 2, raw, from, 2) != 0) return -1;
+    return int16_t(uint8_t(raw[from]) | uint8_t(raw[from + 1]) << 8);
   }
 };
 
-// Four device buffers of one value: looping, it fills whole buffers without a gap.
+// Four device buffers of one value, in the device format: looping, it leaves no gap.
 std::string steadyWav(int16_t value) {
-  std::string data;
-  for (int i = 0; i < 4 * 2048; i++) data += char(i % 2 == 0 ? value & 0xFF : value >> 8);
-  const auto le = [](uint32_t v, int n) {
-    std::string s;
-    for (int i = 0; i < n; i++) s += char(v >> (8 * i));
-    return s;
+  std::string s;
+  auto le = [&s](uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; i++) s += char(v >> (8 * i));
   };
-  const uint32_t size = uint32_t(data.size());
-  return "RIFF" + le(36 + size, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(2, 2) + le(22050, 4) +
-         le(22050 * 4, 4) + le(4, 2) + le(16, 2) + "data" + le(size, 4) + data;
+  s += "RIFF", le(36 + 8192, 4), s += "WAVEfmt ", le(16, 4), le(1, 2), le(2, 2), le(22050, 4);
+  le(88200, 4), le(4, 2), le(16, 2), s += "data", le(8192, 4);
+  for (int i = 0; i < 4096; i++) le(uint16_t(value), 2);
+  return s;
 }
 
 }  // namespace
@@ -204,6 +199,4 @@ TEST_F(RollbackSound, ChannelsReloadAndRestartOrStopAsAtTheStop) {
   EXPECT_EQ(heard(), 2000) << "b again on channel 1 alone: channel 2 held nothing then";
   ASSERT_TRUE(rollBackOneStop());
   EXPECT_EQ(heard(), 1000) << "a reloaded";
-  const ChannelSound one = channelSound(1);
-  EXPECT_TRUE(std::string(one.name) == "a" && one.playing && one.loop);
 }
