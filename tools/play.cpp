@@ -197,6 +197,7 @@ int usage() {
                "        wheeldown, wheelup, joy:B, sleep:MS, quit,\n"
                "        tab, a, h, f, f11, s, print, m, minus, equals, kpminus, kpplus,\n"
                "        escape, rightclick, middleclick, hold:KEY, release:KEY\n"
+               "        pageup, pagedown, l\n"
                "        (KEY: lctrl, rctrl, lshift)\n");
   return 2;
 }

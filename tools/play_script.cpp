@@ -11,6 +11,10 @@
 #include "main/reading_comforts.h"
 #include "scenario/engine_state.h"
 #include "scenario/sound.h"
+#include "display/history_screen.h"
+#include "scenario/engine_state.h"
+#include "scenario/history.h"
+#include "scenario/rollback.h"
 
 namespace {
 
@@ -46,6 +50,10 @@ const Named kNamedSteps[] = {
     {"escape", {PlayStep::kKey, SDLK_ESCAPE}},
     {"rightclick", {PlayStep::kMouse, SDL_BUTTON_RIGHT}},
     {"middleclick", {PlayStep::kMouse, SDL_BUTTON_MIDDLE}},
+    // History and rollback.
+    {"pageup", {PlayStep::kKey, SDLK_PAGEUP}},
+    {"pagedown", {PlayStep::kKey, SDLK_PAGEDOWN}},
+    {"l", {PlayStep::kKey, SDLK_l}},
 };
 
 // Keys that hold:KEY and release:KEY can keep down.
@@ -204,6 +212,10 @@ bool writeStateDump(const std::string& path) {
   line("fullscreen", num(gFullScreen));
   line("volume", num(gMasterVolume));
   line("muted", num(gSoundMuted));
+  // History and rollback.
+  line("historyOpen", num(historyShown()));
+  line("historyEntries", num(historyCount()));
+  line("rollbackSteps", num(rollbackStepsAvailable()));
 
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;

@@ -29,9 +29,8 @@ TextGeometry textGeometry() {
   return g;
 }
 
-// Tints rows [y0, y1) x columns [x0, x1) of gUra, clipped to the frame:
-// red half-way to 255, green half-way to greenTarget (capped at 255), blue
-// halved.
+}  // namespace
+
 void tint(int y0, int y1, int x0, int x1, int greenTarget) {
   if (y0 < 0) y0 = 0;
   if (y1 > kFrameH) y1 = kFrameH;
@@ -47,6 +46,8 @@ void tint(int y0, int y1, int x0, int x1, int greenTarget) {
     }
   }
 }
+
+namespace {
 
 void drawCharacter(const TextGeometry& g, const char* line, int i, int y) {
   if (line[i] != 0) TextOut2(g.charX(i), y, line + i, 2, MsgColor, 0);

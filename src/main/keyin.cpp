@@ -5,6 +5,7 @@
 #include "main/platform.h"
 #include "main/startup.h"
 #include "scenario/engine_state.h"
+#include "scenario/history.h"
 #include "scenario/scenario.h"
 
 namespace {
@@ -12,6 +13,7 @@ namespace {
 constexpr uint8_t kAdvance = 101, kUp = 8, kDown = 2;
 
 void confirmChoice(int row) {
+  historyAddChoice(row);
   for (int k = 0; k < 6; k++) {
     if (k != row) std::memset(selectLine(k), 0, kLineBytes);
   }

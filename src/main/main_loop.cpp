@@ -3,6 +3,7 @@
 // (keypush) allows one action per press.
 #include "main/main_loop.h"
 
+#include "display/history_screen.h"
 #include "main/platform.h"
 #include "main/reading_comforts.h"
 #include "main/sdl_state.h"
@@ -10,6 +11,7 @@
 #include "main/window_keys.h"
 #include "menu/menu.h"
 #include "scenario/engine_state.h"
+#include "scenario/rollback.h"
 #include "scenario/scenario.h"
 
 namespace {
@@ -92,9 +94,74 @@ bool dispatchReadingComforts() {
   return dispatchWindowKeys();
 }
 
+// ---- History and rollback: inputs the dispatch below leaves unused -------
+
+enum class HistoryAction { kClose, kOlder, kNewer, kNewerOrClose };
+
+struct HistoryRow {
+  Uint8 type;   // SDL_KEYDOWN or SDL_MOUSEBUTTONDOWN
+  int code;     // key symbol or mouse button
+  HistoryAction action;
+};
+
+// While the history is open it takes every input; inputs not listed do nothing.
+const HistoryRow kHistoryRows[] = {
+    {SDL_KEYDOWN, SDLK_RETURN, HistoryAction::kClose},
+    {SDL_KEYDOWN, SDLK_KP_ENTER, HistoryAction::kClose},
+    {SDL_KEYDOWN, SDLK_ESCAPE, HistoryAction::kClose},
+    {SDL_KEYDOWN, SDLK_l, HistoryAction::kClose},
+    {SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, HistoryAction::kClose},
+    {SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, HistoryAction::kClose},
+    {SDL_KEYDOWN, SDLK_PAGEUP, HistoryAction::kOlder},
+    {SDL_MOUSEBUTTONDOWN, SDL_BUTTON_WHEELUP, HistoryAction::kOlder},
+    {SDL_KEYDOWN, SDLK_PAGEDOWN, HistoryAction::kNewer},
+    {SDL_MOUSEBUTTONDOWN, SDL_BUTTON_WHEELDOWN, HistoryAction::kNewerOrClose},
+};
+
+bool matches(Uint8 type, int code) {
+  if (event.type != type) return false;
+  return type == SDL_KEYDOWN ? event.key.keysym.sym == code : event.button.button == code;
+}
+
+void historyInput() {
+  for (const HistoryRow& row : kHistoryRows) {
+    if (!matches(row.type, row.code)) continue;
+    keypush = 1;
+    switch (row.action) {
+      case HistoryAction::kClose: closeHistory(); break;
+      case HistoryAction::kOlder: scrollHistoryUp(); break;
+      case HistoryAction::kNewer: scrollHistoryDown(); break;
+      case HistoryAction::kNewerOrClose:
+        if (historyAtNewest()) closeHistory();
+        else scrollHistoryDown();
+        break;
+    }
+    return;
+  }
+}
+
+// Rows tried after every other row of the dispatch.
+void historyAndRollbackRows() {
+  if (matches(SDL_KEYDOWN, SDLK_PAGEUP) || matches(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_WHEELUP)) {
+    keypush = 1;
+    rollBackOneStop();
+  } else if (matches(SDL_KEYDOWN, SDLK_l)) {
+    keypush = 1;
+    // Only where the scenario waits for the player: while NOWAIT runs it,
+    // the reader would draw over the history.
+    if (NoWait != 0) return;
+    stopSkipAndAutoRead();
+    openHistory();
+  }
+}
+
 // The first matching row acts; joystick rows test the button's current
 // state, not the event's own button.
 void dispatch() {
+  if (historyShown()) {
+    historyInput();
+    return;
+  }
   // Hidden text windows come back at the next press, which does nothing else.
   if (unhideOnPress()) return;
   if (event.type == SDL_MOUSEBUTTONDOWN &&
@@ -118,6 +185,8 @@ void dispatch() {
     openMenu();
   } else if (dispatchReadingComforts()) {
     // skip, automatic reading, hide, the menu, or a window key acted
+  } else {
+    historyAndRollbackRows();
   }
 }
 
@@ -142,7 +211,8 @@ void runMainLoop() {
     } else {
       dispatch();
     }
-    readingComfortsPass(latchBefore == 0 && keypush == 1);
+    // The scenario stands still behind the history, whatever is held.
+    if (!historyShown()) readingComfortsPass(latchBefore == 0 && keypush == 1);
 
     if (NoWait != 0) {
       rCPGgetsina(0);

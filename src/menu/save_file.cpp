@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "scenario/engine_state.h"
+#include "scenario/rollback.h"
 #include "scenario/scenario.h"
 
 namespace {
@@ -253,5 +254,6 @@ void saveLoadSlot(int slot) {
     SystemSizeH = 1080;
     if (KisyuMode == 0) KisyuMode = 7;
   }
+  clearHistoryAndRollback();
   rCPGgetsina(SceneNum);
 }

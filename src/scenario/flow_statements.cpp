@@ -12,6 +12,7 @@
 #include "scenario/engine_state.h"
 #include "scenario/flow.h"
 #include "scenario/reader.h"
+#include "scenario/rollback.h"
 #include "scenario/scenario.h"
 #include "scenario/statements.h"
 
@@ -25,6 +26,7 @@ int32_t stmtGoto(const char* arg) {
 int32_t stmtKeyWait(const char*) {
   gSaveFlag = 0;
   rGame(cgChange);
+  noteWaitingStatement();
   return NoWait ? 0 : 1;
 }
 

@@ -4,8 +4,10 @@
 
 #include "display/display.h"
 #include "scenario/engine_state.h"
+#include "scenario/history.h"
 #include "scenario/message_layout.h"
 #include "scenario/seen_text.h"
+#include "scenario/rollback.h"
 #include "scenario/statements.h"
 #include "text/text.h"
 
@@ -32,8 +34,10 @@ int32_t stmtMsg(const char* arg) {
   char lines[kMessageLines][kLineBytes];
   layoutMessage(arg, lines);
   for (int k = 0; k < kMessageLines; k++) std::memcpy(messageLine(k), lines[k], kLineBytes);
+  historyAddMessage();
   rGame(cgChange);
   seenTextNoteShown();
+  noteWaitingStatement();
   return NoWait ? 0 : 1;
 }
 

@@ -7,6 +7,7 @@
 
 #include "scenario/engine_state.h"
 #include "scenario/reader.h"
+#include "scenario/rollback.h"
 #include "scenario/scenario_lines.h"
 #include "scenario/scenario.h"
 
@@ -44,6 +45,7 @@ void rCPGgetsina(int32_t scene) {
     return;
   }
   ++gJumpDepth;
+  noteReaderRuns();
   if (!pSinaFile) openScenario();
 
   char line[sizeof SinaMsg];

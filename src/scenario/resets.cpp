@@ -4,6 +4,7 @@
 
 #include "display/display.h"
 #include "scenario/engine_state.h"
+#include "scenario/rollback.h"
 #include "scenario/scenario.h"
 
 void rSPGbegin() {
@@ -31,5 +32,6 @@ void rOPGstartsina() {
   std::memset(gFlag16, 0, sizeof gFlag16);
   std::memset(gFlag32, 0, sizeof gFlag32);
   gFlag1Now = gFlag8Now = gFlag16Now = gFlag32Now = 0;
+  clearHistoryAndRollback();
   rCPGgetsina(0);
 }

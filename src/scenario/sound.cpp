@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "scenario/channel_sounds.h"
 #include "scenario/engine_state.h"
 
 SDL_AudioSpec spec;
@@ -165,6 +166,7 @@ int32_t soundLoadWav(int number, const char* name) {
   ch.pos = length;
   SDL_UnlockAudio();
   std::free(old);
+  rememberChannelSound(number, name);
   return 0;
 }
 
