@@ -20,6 +20,7 @@ const Subcommand kSubcommands[] = {
     {"font", toolFont, "font build --ttf FILE OUT [--raw] [--size PX]"},
     {"rc", toolRc, "rc encode|decode IN OUT"},
     {"lint", toolLint, "lint [--dir DIR] [FILE]"},
+    {"web", toolWeb, "web GAME_DIR OUT_DIR [--mode N] [--player DIR]"},
 };
 
 int usage() {

@@ -1,0 +1,184 @@
+// Plays an exported game in headless Chromium and checks that every canvas
+// frame equals, pixel for pixel, the frame the native player (tavino-tool
+// play) draws for the same keys; then that a save survives a page reload and
+// that loading it gives the native player's frame for the same save file.
+//
+//   node browser-test.js SITE_DIR GAME_DIR TAVINO_TOOL MODE
+'use strict';
+const { execFileSync } = require('child_process');
+const fs = require('fs');
+const http = require('http');
+const os = require('os');
+const path = require('path');
+const puppeteer = require('puppeteer-core');
+
+const [siteDir, gameDir, tool, mode] = process.argv.slice(2);
+const work = fs.mkdtempSync(path.join(os.tmpdir(), 'tavino-browser-'));
+const failures = [];
+let checks = 0;
+
+const keyNames = { enter: 'Enter', up: 'ArrowUp', down: 'ArrowDown', space: 'Space' };
+const toStart = ['enter'];                                   // title: start the game
+const throughChoice = ['enter', 'enter', 'enter', 'enter', 'enter', 'down', 'enter'];
+const saveInSlot1 = ['space', 'down', 'enter', 'down', 'enter', 'space'];
+const loadSlot1FromTitle = ['up', 'enter', 'down', 'enter'];
+
+function serve(dir) {
+  const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
+                  '.json': 'application/json' };
+  const server = http.createServer((request, response) => {
+    const name = decodeURIComponent(new URL(request.url, 'http://x').pathname).replace(/^\/+/, '') || 'index.html';
+    const file = path.join(dir, path.normalize(name));
+    if (!file.startsWith(path.resolve(dir)) || !fs.existsSync(file)) {
+      response.writeHead(404).end();
+      return;
+    }
+    const body = fs.readFileSync(file);
+    response.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream',
+                              'Content-Length': body.length, 'Cache-Control': 'no-store' });
+    response.end(body);
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+function readPpm(file) {
+  const bytes = fs.readFileSync(file);
+  const header = bytes.toString('latin1', 0, 64).match(/^P6\s+(\d+)\s+(\d+)\s+255\s/);
+  if (!header) throw new Error(file + ': not a PPM');
+  return { width: +header[1], height: +header[2], rgb: bytes.subarray(header[0].length) };
+}
+
+function writePpm(file, image) {
+  fs.writeFileSync(file, Buffer.concat([Buffer.from(`P6\n${image.width} ${image.height}\n255\n`), image.rgb]));
+}
+
+// The last frame the native player presents for `keys`, played in a fresh
+// copy of the game folder (plus `extraFiles`); also the save file it left.
+let runs = 0;
+function nativeRun(keys, extraFiles = {}) {
+  const dir = path.join(work, 'native-' + ++runs);
+  fs.cpSync(gameDir, path.join(dir, 'game'), { recursive: true });
+  for (const [name, bytes] of Object.entries(extraFiles)) fs.writeFileSync(path.join(dir, 'game', name), bytes);
+  const frames = path.join(dir, 'frames');
+  execFileSync(tool, ['play', '--dir', path.join(dir, 'game'), '--mode', mode, '--keys', keys.join(','),
+                      '--frames', frames], { stdio: ['ignore', 'ignore', 'inherit'] });
+  const names = fs.readdirSync(frames).filter((n) => n.endsWith('.ppm')).sort();
+  const save = path.join(dir, 'game', 'tavino.sav');
+  return { frame: readPpm(path.join(frames, names[names.length - 1])),
+           save: fs.existsSync(save) ? fs.readFileSync(save) : null };
+}
+
+async function canvasImage(page) {
+  const { width, height, data } = await page.evaluate(() => {
+    const canvas = document.getElementById('canvas');
+    const rgba = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+    let text = '';
+    for (let i = 0; i < rgba.length; i += 0x8000) text += String.fromCharCode.apply(null, rgba.subarray(i, i + 0x8000));
+    return { width: canvas.width, height: canvas.height, data: btoa(text) };
+  });
+  const rgba = Buffer.from(data, 'base64');
+  const rgb = Buffer.alloc(width * height * 3);
+  for (let i = 0, j = 0; i < rgba.length; i += 4, j += 3) rgba.copy(rgb, j, i, i + 3);
+  return { width, height, rgb };
+}
+
+// Waits until the player has shown at least one frame and shown no new one
+// for a while (the demo's longest wait between frames is half a second).
+async function settle(page) {
+  const start = Date.now();
+  let last = -1, since = Date.now();
+  for (;;) {
+    const count = await page.evaluate(() => (window.Module && Module.frameCount) || 0);
+    if (count !== last) { last = count; since = Date.now(); }
+    if (count > 0 && Date.now() - since >= 800) return;
+    if (Date.now() - start > 30000) throw new Error('the page showed no settled frame within 30 s');
+    await new Promise((r) => setTimeout(r, 50));
+  }
+}
+
+function compare(label, browser, native) {
+  checks++;
+  let differing = 0;
+  if (browser.width !== native.width || browser.height !== native.height) {
+    differing = -1;
+  } else {
+    for (let i = 0; i < browser.rgb.length; i += 3)
+      if (browser.rgb[i] !== native.rgb[i] || browser.rgb[i + 1] !== native.rgb[i + 1] ||
+          browser.rgb[i + 2] !== native.rgb[i + 2]) differing++;
+  }
+  if (differing === 0) return;
+  const stem = path.join(work, label.replace(/\W+/g, '-'));
+  writePpm(stem + '-browser.ppm', browser);
+  writePpm(stem + '-native.ppm', native);
+  failures.push(`${label}: ${differing < 0 ? 'sizes differ' : differing + ' pixels differ'} (${stem}-*.ppm)`);
+}
+
+async function play(page, keys, done) {
+  for (const key of keys) {
+    await page.keyboard.press(keyNames[key]);
+    await settle(page);
+    done.push(key);
+    compare('after ' + done.join(','), await canvasImage(page), nativeRun(done).frame);
+  }
+}
+
+(async () => {
+  let browser;
+  try {
+    browser = await puppeteer.launch({
+      executablePath: process.env.TAVINO_CHROMIUM || '/usr/bin/chromium',
+      headless: true,
+      args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+             '--disable-background-networking', '--disable-component-update', '--disable-sync',
+             '--user-data-dir=' + path.join(work, 'profile')],
+      timeout: 60000,
+    });
+  } catch (error) {
+    console.log('SKIPPED: browser test: Chromium cannot start: ' + String(error.message).split('\n')[0]);
+    return 0;
+  }
+  const server = await serve(siteDir);
+  const url = `http://127.0.0.1:${server.address().port}/`;
+  try {
+    const page = await browser.newPage();
+    page.on('pageerror', (error) => failures.push('page error: ' + error.message));
+    await page.setViewport({ width: 1400, height: 900 });
+    await page.goto(url);
+    await settle(page);
+    compare('title screen', await canvasImage(page), nativeRun([]).frame);
+
+    const done = [];
+    await play(page, toStart.concat(throughChoice), done);
+    const flushed = await page.evaluate(() => Module.flushCount);
+    await play(page, saveInSlot1, done);
+    await page.waitForFunction((n) => Module.flushCount > n, { timeout: 10000 }, flushed);
+    const saved = Buffer.from(await page.evaluate(() => Array.from(Module.FS.readFile('tavino.sav'))));
+    // Byte for byte the native save of the same keys, but for the time stamp.
+    const stamp = (b) => b.toString('latin1').replace(/(\dJIKOKU  :)\d{12}/g, '$1');
+    checks++;
+    if (stamp(saved) !== stamp(nativeRun(done).save || Buffer.alloc(0)))
+      failures.push('the saved file differs from the native player\'s');
+
+    await page.reload();
+    await settle(page);
+    compare('title screen after the reload', await canvasImage(page), nativeRun([]).frame);
+    for (const key of loadSlot1FromTitle) {
+      await page.keyboard.press(keyNames[key]);
+      await settle(page);
+    }
+    const loaded = nativeRun(loadSlot1FromTitle, { 'tavino.sav': saved }).frame;
+    compare('loaded after the reload', await canvasImage(page), loaded);
+    checks++;
+    if (loaded.rgb.equals(nativeRun([]).frame.rgb)) failures.push('loading the save showed the title screen');
+  } finally {
+    await browser.close();
+    server.close();
+  }
+  for (const failure of failures) console.log('FAILED: ' + failure);
+  console.log(`browser test: ${checks - failures.length} of ${checks} checks passed`);
+  if (!failures.length) fs.rmSync(work, { recursive: true, force: true });
+  return failures.length ? 1 : 0;
+})().then((status) => process.exit(status), (error) => {
+  console.log('FAILED: browser test: ' + (error && error.stack || error));
+  process.exit(1);
+});
