@@ -37,7 +37,7 @@ TEST_F(WebExport, WritesThePagePlayerAndPackedGame) {
   // Sorted by name, sizes in the manifest, bytes back to back; saves left out.
   EXPECT_EQ(readFile("out/game.json"),
             "{\"mode\":130,\"width\":720,\"height\":480,\"files\":[{\"name\":\"7.png\",\"size\":9},"
-            "{\"name\":\"pelorune96.dat\",\"size\":4},{\"name\":\"sinario.txt\",\"size\":34}]}\n");
+            "{\"name\":\"pelorune96.dat\",\"size\":4},{\"name\":\"sinario.txt\",\"size\":33}]}\n");
   EXPECT_EQ(readFile("out/game.data"), "png bytesfont" + readFile("game/sinario.txt"));
 }
 

@@ -31,16 +31,9 @@ std::string fmtChunk(int channels, int bits, int rate, int encoding = 1) {
 
 std::string riff(const std::string& chunks) { return "RIFF" + le(uint32_t(4 + chunks.size())) + "WAVE" + chunks; }
 
-// Frames whose right sample is the left one with a fixed pattern flipped in
-// its high byte, so a converted frame shows whether its two halves belong
-// together.
-std::string pairedFrames(int count, int channels, int bits, std::mt19937& rng) {
-  std::string data;
-  for (int i = 0; i < count; i++) {
-    const uint32_t left = rng() & (bits == 8 ? 0xFF : 0xFFFF);
-    data += le(left, bits / 8);
-    if (channels == 2) data += le(left ^ (bits == 8 ? 0x55 : 0x5555), bits / 8);
-  }
+std::string noise(size_t bytes, std::mt19937& rng) {
+  std::string data(bytes, 0);
+  for (char& c : data) c = char(rng());
   return data;
 }
 
@@ -68,24 +61,15 @@ Converted portable(const std::string& file) {
   return c;
 }
 
-int16_t sampleAt(const std::vector<uint8_t>& b, size_t i) { return int16_t(b[2 * i] | b[2 * i + 1] << 8); }
-
-// Whether a rate conversion leaves a factor that is not a power of two, which
-// SDL finishes with its sample-by-sample resampler.
-bool needsResampling(int rate) {
-  if (rate / 100 == kSoundDeviceFreq / 100) return false;
-  uint32_t hi = std::max(rate, kSoundDeviceFreq), lo = std::min(rate, kSoundDeviceFreq);
-  while (lo * 2 / 100 <= hi / 100) lo *= 2;
-  return lo / 100 != hi / 100;
-}
-
 }  // namespace
 
 class WavCodecTest : public PlayerDirTest {};
 
 TEST_F(WavCodecTest, ConversionMatchesSdl) {
   std::mt19937 rng(16);
-  const int rates[] = {22050, 22099, 11025, 5512, 44100, 88200, 48000, 32000, 16000, 8000, 1000, 96000};
+  // Factors of two, rates within the device rate's hundred, and rates SDL
+  // converts only by the factors of two they hold.
+  const int rates[] = {22050, 22099, 22000, 11025, 5512, 44100, 88200, 48000, 32000, 16000, 8000, 1000, 384000};
   for (int bits : {8, 16}) {
     for (int channels : {1, 2}) {
       for (int rate : rates) {
@@ -93,29 +77,11 @@ TEST_F(WavCodecTest, ConversionMatchesSdl) {
                      std::to_string(rate) + " Hz");
         const int frames = 701 + int(rng() % 300);
         const std::string file = riff(fmtChunk(channels, bits, rate) +
-                                      chunk("data", pairedFrames(frames, channels, bits, rng)));
+                                      chunk("data", noise(size_t(frames) * channels * bits / 8, rng)));
         writeFile("s.wav", file);
         const Converted sdl = bySdl("s.wav"), own = portable(file);
         ASSERT_TRUE(sdl.ok && own.ok);
-        if (!needsResampling(rate)) {
-          EXPECT_EQ(own.bytes, sdl.bytes);
-          continue;
-        }
-        // SDL resamples the interleaved samples as one stream, so its right
-        // channel may take a left sample; each frame here stays whole.
-        ASSERT_EQ(own.bytes.size(), sdl.bytes.size() & ~size_t{3});
-        const int flip = 0x55;  // see pairedFrames
-        for (size_t f = 0; f < own.bytes.size() / 4; f++) {
-          const int16_t l = sampleAt(own.bytes, 2 * f), r = sampleAt(own.bytes, 2 * f + 1);
-          if (channels == 1) {
-            ASSERT_EQ(r, l) << "frame " << f;
-            ASSERT_EQ(l, sampleAt(sdl.bytes, 2 * f)) << "frame " << f;
-          } else {
-            ASSERT_EQ(((uint16_t(l) ^ uint16_t(r)) >> 8), flip) << "frame " << f << " mixes channels";
-            const int16_t sl = sampleAt(sdl.bytes, 2 * f), sr = sampleAt(sdl.bytes, 2 * f + 1);
-            if (((uint16_t(sl) ^ uint16_t(sr)) >> 8) == flip) ASSERT_EQ(l, sl) << "frame " << f;
-          }
-        }
+        EXPECT_EQ(own.bytes, sdl.bytes);
       }
     }
   }
@@ -134,7 +100,7 @@ TEST_F(WavCodecTest, AcceptsAndRefusesTheFilesSdlDoes) {
        riff(chunk("fact", "abcd") + chunk("LIST", "xy") + fmt + chunk("cue ", "1234") + data), true},
       {"WAVE where the length belongs", "RIFFWAVE" + fmt + data, true},
       {"a partial last frame is dropped", riff(fmt + chunk("data", std::string(66, '\x01'))), true},
-      {"empty data", riff(fmt + chunk("data", "")), true},
+      {"empty data", riff(fmt + chunk("data", "")), false},
       {"another chunk before fmt", riff(chunk("JUNK", "abcd") + fmt + data), false},
       {"no data chunk", riff(fmt), false},
       {"data longer than the file", riff(fmt + "data" + le(1000) + std::string(10, 0)), false},

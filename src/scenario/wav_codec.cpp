@@ -15,28 +15,20 @@ struct Chunk {
 };
 
 // Chunks follow each other without the pad byte RIFF asks for after an odd
-// length, as SDL reads them; a chunk longer than the file is an error.
+// length, as SDL reads them; a chunk longer than the file, or an empty one,
+// is an error there.
 bool nextChunk(const uint8_t*& at, const uint8_t* end, Chunk& chunk) {
   if (end - at < 8) return false;
   chunk.tag = at;
   chunk.length = le32(at + 4);
   at += 8;
-  if (uint64_t(end - at) < chunk.length) return false;
+  if (chunk.length == 0 || uint64_t(end - at) < chunk.length) return false;
   chunk.data = at;
   at += chunk.length;
   return true;
 }
 
 constexpr int kPcm = 1;
-
-int16_t sampleAt(const std::vector<uint8_t>& b, size_t index) {
-  return int16_t(b[2 * index] | b[2 * index + 1] << 8);
-}
-
-void setSample(std::vector<uint8_t>& b, size_t index, int16_t v) {
-  b[2 * index] = uint8_t(v);
-  b[2 * index + 1] = uint8_t(uint16_t(v) >> 8);
-}
 
 // Keeps every other stereo frame. Like SDL, an odd last frame leaves half of
 // itself behind (the buffer shrinks by exactly one half).
@@ -52,44 +44,6 @@ void doubleRate(std::vector<uint8_t>& b) {
   for (size_t i = 0; i < frames; i++) {
     std::memcpy(&out[8 * i], &b[4 * i], 4);
     std::memcpy(&out[8 * i + 4], &b[4 * i], 4);
-  }
-  b.swap(out);
-}
-
-// Nearest-sample resampling by `step` input samples per output sample. The
-// positions are SDL's (its sample-by-sample accumulation, forwards when
-// shrinking and backwards from the end when growing), but each output frame
-// takes both channels of one input frame: SDL's own version indexes the
-// interleaved samples as one stream and so lets left and right trade places.
-void resample(std::vector<uint8_t>& b, double step) {
-  const size_t inSamples = b.size() / 2;
-  const size_t inFrames = b.size() / 4;
-  int outBytes = int(double(b.size()) / step) & ~1;
-  const size_t outSamples = size_t(outBytes) / 2;
-  std::vector<uint8_t> out((outSamples / 2) * 4);
-  if (inFrames == 0) {
-    b.clear();
-    return;
-  }
-  auto take = [&](size_t outFrame, double pos) {
-    if (outFrame * 4 >= out.size()) return;  // the half frame SDL would leave
-    size_t frame = pos > 0 ? size_t(pos) / 2 : 0;
-    if (frame >= inFrames) frame = inFrames - 1;
-    setSample(out, 2 * outFrame, sampleAt(b, 2 * frame));
-    setSample(out, 2 * outFrame + 1, sampleAt(b, 2 * frame + 1));
-  };
-  if (step > 1.0) {
-    double pos = 0.0;
-    for (size_t k = 0; k < outSamples; k++) {
-      if (k % 2 == 0) take(k / 2, pos);
-      pos += step;
-    }
-  } else {
-    double pos = double(inSamples);
-    for (size_t k = outSamples; k-- > 0;) {
-      pos -= step;
-      if (k % 2 == 0) take(k / 2, pos);
-    }
   }
   b.swap(out);
 }
@@ -151,17 +105,15 @@ std::vector<uint8_t> wavToDeviceFormat(const WavSound& sound, int freq) {
     }
     b.swap(stereo);
   }
-  // Rates within the same hundred count as equal.
+  // Rates are compared in whole hundreds, as SDL does.
   const uint32_t src = uint32_t(sound.freq), dst = uint32_t(freq);
-  if (src / 100 == dst / 100) return b;
   const uint32_t hi = src > dst ? src : dst;
-  uint32_t lo = src > dst ? dst : src;
-  while (lo * 2 / 100 <= hi / 100) {
+  // Only factors of two are converted; like SDL 1.2, a rest (48,000 Hz
+  // halved is 24,000) is played as if it were the device rate.
+  for (uint32_t lo = src > dst ? dst : src; lo * 2 / 100 <= hi / 100; lo *= 2) {
     if (src > dst) halveRate(b);
     else doubleRate(b);
-    lo *= 2;
   }
-  if (lo / 100 != hi / 100) resample(b, src < dst ? double(lo) / hi : double(hi) / lo);
   return b;
 }
 

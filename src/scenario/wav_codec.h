@@ -1,7 +1,6 @@
 // A WAV reader, a converter to the device format and a saturating mixer in
 // plain C++, for builds whose SDL has none of its own. They give the results
-// SDL 1.2 gives on the same files, except where SDL's resampler would mix
-// the two channels of a stereo sound (see wavToDeviceFormat).
+// SDL 1.2 gives on the same files, so a game sounds the same in every build.
 #pragma once
 
 #include <cstddef>
@@ -16,18 +15,18 @@ struct WavSound {
   uint32_t length = 0;            // whole sample frames only
 };
 
-// Reads uncompressed PCM WAV bytes as SDL's loader does: chunks FACT and
-// LIST may precede "fmt ", any chunk may precede "data". False when the
-// bytes are not such a file.
+// Reads uncompressed PCM WAV bytes as SDL's loader does: chunks "fact" and
+// "LIST" may precede "fmt ", any chunk may precede "data", none may be empty.
+// False when the bytes are not such a file (SDL's ADPCM decoders included).
 bool wavParse(const uint8_t* bytes, size_t size, WavSound& sound);
 
 // True when wavToDeviceFormat can convert the sound: 1 or 2 channels at
 // 1,000 to 384,000 Hz.
 bool wavConvertible(const WavSound& sound);
 
-// Converts to signed 16-bit little-endian stereo at `freq` Hz, with SDL's
-// filter steps: sign, sample size, channels, rate halved or doubled while a
-// factor of two remains, then nearest-sample resampling for the rest.
+// Converts to signed 16-bit little-endian stereo at `freq` Hz with SDL's
+// filter steps: sign, sample size, channels, then the rate halved or doubled
+// while a factor of two remains.
 std::vector<uint8_t> wavToDeviceFormat(const WavSound& sound, int freq);
 
 // Adds signed 16-bit little-endian samples scaled by volume/128 into dst,

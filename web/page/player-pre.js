@@ -4,6 +4,14 @@
 // storage (IndexedDB), flushed after each write.
 Module.preRun = Module.preRun || [];
 Module.preRun.push(function () {
+  // Chromium lists empty gamepad slots as null, which SDL would count as
+  // joysticks: an empty slot is shown to it as no slot.
+  if (typeof navigator !== 'undefined' && navigator.getGamepads) {
+    SDL.getGamepads = function () {
+      return Array.prototype.map.call(navigator.getGamepads(), function (pad) { return pad || undefined; });
+    };
+  }
+
   var gameDir = '/game';
   var keptDir = '/kept';  // mirrors the written files; the only persisted folder
   FS.mkdir(gameDir);

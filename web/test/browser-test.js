@@ -15,6 +15,7 @@ const puppeteer = require('puppeteer-core');
 const [siteDir, gameDir, tool, mode] = process.argv.slice(2);
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'tavino-browser-'));
 const failures = [];
+const consoleLines = [];  // the page's console, shown when something fails
 let checks = 0;
 
 const keyNames = { enter: 'Enter', up: 'ArrowUp', down: 'ArrowDown', space: 'Space' };
@@ -24,12 +25,13 @@ const saveInSlot1 = ['space', 'down', 'enter', 'down', 'enter', 'space'];
 const loadSlot1FromTitle = ['up', 'enter', 'down', 'enter'];
 
 function serve(dir) {
+  dir = path.resolve(dir);
   const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
                   '.json': 'application/json' };
   const server = http.createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, 'http://x').pathname).replace(/^\/+/, '') || 'index.html';
     const file = path.join(dir, path.normalize(name));
-    if (!file.startsWith(path.resolve(dir)) || !fs.existsSync(file)) {
+    if (!file.startsWith(dir + path.sep) || !fs.existsSync(file)) {
       response.writeHead(404).end();
       return;
     }
@@ -142,6 +144,7 @@ async function play(page, keys, done) {
   try {
     const page = await browser.newPage();
     page.on('pageerror', (error) => failures.push('page error: ' + error.message));
+    page.on('console', (message) => consoleLines.push(message.text()));
     await page.setViewport({ width: 1400, height: 900 });
     await page.goto(url);
     await settle(page);
@@ -174,11 +177,13 @@ async function play(page, keys, done) {
     await browser.close();
     server.close();
   }
+  if (failures.length) console.log('The page said:\n  ' + consoleLines.join('\n  '));
   for (const failure of failures) console.log('FAILED: ' + failure);
   console.log(`browser test: ${checks - failures.length} of ${checks} checks passed`);
   if (!failures.length) fs.rmSync(work, { recursive: true, force: true });
   return failures.length ? 1 : 0;
 })().then((status) => process.exit(status), (error) => {
+  console.log('The page said:\n  ' + consoleLines.join('\n  '));
   console.log('FAILED: browser test: ' + (error && error.stack || error));
   process.exit(1);
 });
