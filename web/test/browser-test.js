@@ -18,9 +18,12 @@ const failures = [];
 const consoleLines = [];  // the page's console, shown when something fails
 let checks = 0;
 
-const keyNames = { enter: 'Enter', up: 'ArrowUp', down: 'ArrowDown', space: 'Space' };
+// tavino-tool play's input names and the browser keys that give them.
+const keyNames = { enter: 'Enter', kpenter: 'NumpadEnter', up: 'ArrowUp', down: 'ArrowDown',
+                   kp8: 'Numpad8', kp2: 'Numpad2', space: 'Space' };
 const toStart = ['enter'];                                   // title: start the game
-const throughChoice = ['enter', 'enter', 'enter', 'enter', 'enter', 'down', 'enter'];
+// Five advances, each input once, to the choice; then its cursor and confirm.
+const throughChoice = ['click', 'wheeldown', 'kpenter', 'enter', 'enter', 'down', 'kp8', 'kp2', 'enter'];
 const saveInSlot1 = ['space', 'down', 'enter', 'down', 'enter', 'space'];
 const loadSlot1FromTitle = ['up', 'enter', 'down', 'enter'];
 
@@ -115,10 +118,21 @@ function compare(label, browser, native) {
   failures.push(`${label}: ${differing < 0 ? 'sizes differ' : differing + ' pixels differ'} (${stem}-*.ppm)`);
 }
 
+async function press(page, key) {
+  if (key === 'click' || key === 'wheeldown') {
+    const box = await (await page.$('#canvas')).boundingBox();
+    await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
+    if (key === 'click') await page.mouse.click(box.x + box.width / 2, box.y + box.height / 2);
+    else await page.mouse.wheel({ deltaY: 120 });
+  } else {
+    await page.keyboard.press(keyNames[key]);
+  }
+  await settle(page);
+}
+
 async function play(page, keys, done) {
   for (const key of keys) {
-    await page.keyboard.press(keyNames[key]);
-    await settle(page);
+    await press(page, key);
     done.push(key);
     compare('after ' + done.join(','), await canvasImage(page), nativeRun(done).frame);
   }
@@ -165,10 +179,7 @@ async function play(page, keys, done) {
     await page.reload();
     await settle(page);
     compare('title screen after the reload', await canvasImage(page), nativeRun([]).frame);
-    for (const key of loadSlot1FromTitle) {
-      await page.keyboard.press(keyNames[key]);
-      await settle(page);
-    }
+    for (const key of loadSlot1FromTitle) await press(page, key);
     const loaded = nativeRun(loadSlot1FromTitle, { 'tavino.sav': saved }).frame;
     compare('loaded after the reload', await canvasImage(page), loaded);
     checks++;
