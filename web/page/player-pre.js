@@ -13,7 +13,11 @@ Module.preRun.push(function () {
   }
 
   var gameDir = '/game';
-  var keptDir = '/kept';  // mirrors the written files; the only persisted folder
+  // Mirrors the written files; the only persisted folder. Its name is the
+  // storage's name, so games served from one site under different paths keep
+  // their saves apart.
+  var place = typeof location !== 'undefined' ? location.pathname.replace(/index\.html$/, '') : '/';
+  var keptDir = '/kept' + place.replace(/[^A-Za-z0-9]+/g, '_');
   FS.mkdir(gameDir);
   FS.mkdir(keptDir);
   (Module.gameFiles || []).forEach(function (file) {
