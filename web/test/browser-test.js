@@ -5,7 +5,7 @@
 //
 //   node browser-test.js SITE_DIR GAME_DIR TAVINO_TOOL MODE
 'use strict';
-const { execFileSync } = require('child_process');
+const execFile = require('util').promisify(require('child_process').execFile);
 const fs = require('fs');
 const http = require('http');
 const os = require('os');
@@ -59,18 +59,36 @@ function writePpm(file, image) {
 
 // The last frame the native player presents for `keys`, played in a fresh
 // copy of the game folder (plus `extraFiles`); also the save file it left.
+// The runs go on beside the browser, a few at a time, each made once.
 let runs = 0;
-function nativeRun(keys, extraFiles = {}) {
+async function nativeRun(keys, extraFiles) {
   const dir = path.join(work, 'native-' + ++runs);
   fs.cpSync(gameDir, path.join(dir, 'game'), { recursive: true });
   for (const [name, bytes] of Object.entries(extraFiles)) fs.writeFileSync(path.join(dir, 'game', name), bytes);
   const frames = path.join(dir, 'frames');
-  execFileSync(tool, ['play', '--dir', path.join(dir, 'game'), '--mode', mode, '--keys', keys.join(','),
-                      '--frames', frames], { stdio: ['ignore', 'ignore', 'inherit'] });
+  await execFile(tool, ['play', '--dir', path.join(dir, 'game'), '--mode', mode, '--keys', keys.join(','),
+                        '--frames', frames]);
   const names = fs.readdirSync(frames).filter((n) => n.endsWith('.ppm')).sort();
   const save = path.join(dir, 'game', 'tavino.sav');
   return { frame: readPpm(path.join(frames, names[names.length - 1])),
            save: fs.existsSync(save) ? fs.readFileSync(save) : null };
+}
+
+const nativeRuns = new Map();
+const waiting = [];
+let running = 0;
+function native(keys, extraFiles = {}) {
+  const id = keys.join(',') + '|' + Object.keys(extraFiles).join(',');
+  if (!nativeRuns.has(id)) {
+    nativeRuns.set(id, new Promise((resolve, reject) => {
+      waiting.push(() => nativeRun(keys, extraFiles).then(resolve, reject).finally(() => { running--; startRuns(); }));
+      startRuns();
+    }));
+  }
+  return nativeRuns.get(id);
+}
+function startRuns() {
+  for (; running < 3 && waiting.length; running++) waiting.shift()();
 }
 
 async function canvasImage(page) {
@@ -148,7 +166,7 @@ async function play(page, keys, done, skipSlot1Caption = false) {
     await press(page, key);
     done.push(key);
     const browser = await canvasImage(page);
-    compare('after ' + done.join(','), browser, nativeRun(done).frame,
+    compare('after ' + done.join(','), browser, (await native(done)).frame,
             skipSlot1Caption ? slot1Caption(browser.width) : undefined);
   }
 }
@@ -168,6 +186,8 @@ async function play(page, keys, done, skipSlot1Caption = false) {
     console.log('SKIPPED: browser test: Chromium cannot start: ' + String(error.message).split('\n')[0]);
     return 0;
   }
+  const all = [...toStart, ...throughChoice, ...saveInSlot1];
+  for (let n = 0; n <= all.length; n++) native(all.slice(0, n));
   const server = await serve(siteDir);
   const url = `http://127.0.0.1:${server.address().port}/`;
   try {
@@ -177,7 +197,7 @@ async function play(page, keys, done, skipSlot1Caption = false) {
     await page.setViewport({ width: 1400, height: 900 });
     await page.goto(url);
     await settle(page);
-    compare('title screen', await canvasImage(page), nativeRun([]).frame);
+    compare('title screen', await canvasImage(page), (await native([])).frame);
 
     const done = [];
     await play(page, toStart.concat(throughChoice), done);
@@ -188,17 +208,17 @@ async function play(page, keys, done, skipSlot1Caption = false) {
     // Byte for byte the native save of the same keys, but for the time stamp.
     const stamp = (b) => b.toString('latin1').replace(/(\dJIKOKU  :)\d{12}/g, '$1');
     checks++;
-    if (stamp(saved) !== stamp(nativeRun(done).save || Buffer.alloc(0)))
+    if (stamp(saved) !== stamp((await native(done)).save || Buffer.alloc(0)))
       failures.push('the saved file differs from the native player\'s');
 
     await page.reload();
     await settle(page);
-    compare('title screen after the reload', await canvasImage(page), nativeRun([]).frame);
+    compare('title screen after the reload', await canvasImage(page), (await native([])).frame);
     for (const key of loadSlot1FromTitle) await press(page, key);
-    const loaded = nativeRun(loadSlot1FromTitle, { 'tavino.sav': saved }).frame;
+    const loaded = (await native(loadSlot1FromTitle, { 'tavino.sav': saved })).frame;
     compare('loaded after the reload', await canvasImage(page), loaded);
     checks++;
-    if (loaded.rgb.equals(nativeRun([]).frame.rgb)) failures.push('loading the save showed the title screen');
+    if (loaded.rgb.equals((await native([])).frame.rgb)) failures.push('loading the save showed the title screen');
   } finally {
     await browser.close();
     server.close();
