@@ -21,7 +21,8 @@ class WebExport : public PlayerDirTest {
     writeFile("game/pelorune96.dat", "font");
   }
   CommandResult exportGame(const std::string& options = "") {
-    return runCommand(std::string(TAVINO_TOOL) + " web game out --player player " + options + " 2>&1");
+    return runCommand(std::string(TAVINO_TOOL) + " web game out --player player " + options +
+                      " 2>&1");
   }
 };
 
@@ -29,16 +30,23 @@ class WebExport : public PlayerDirTest {
 
 TEST_F(WebExport, WritesThePagePlayerAndPackedGame) {
   writeFile("game/tavino.sav", "a player's own saves");
+  writeFile("game/adpcm.wav", std::string("RIFF\x24\0\0\0WAVEfmt \x10\0\0\0\x02\0\x01\0", 24) +
+                                  std::string(12, '\x04'));
   const CommandResult r = exportGame("--mode 130");
   ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(r.output.find("warning: game/adpcm.wav: not an uncompressed PCM WAV file"),
+            std::string::npos)
+      << r.output;
   EXPECT_EQ(readFile("out/tavino.js"), "// player\n");
   EXPECT_EQ(readFile("out/tavino.wasm"), std::string("\0asm", 4));
   EXPECT_NE(readFile("out/index.html").find("<canvas"), std::string::npos);
   // Sorted by name, sizes in the manifest, bytes back to back; saves left out.
   EXPECT_EQ(readFile("out/game.json"),
             "{\"mode\":130,\"width\":720,\"height\":480,\"files\":[{\"name\":\"7.png\",\"size\":9},"
+            "{\"name\":\"adpcm.wav\",\"size\":36},"
             "{\"name\":\"pelorune96.dat\",\"size\":4},{\"name\":\"sinario.txt\",\"size\":33}]}\n");
-  EXPECT_EQ(readFile("out/game.data"), "png bytesfont" + readFile("game/sinario.txt"));
+  EXPECT_EQ(readFile("out/game.data"),
+            "png bytes" + readFile("game/adpcm.wav") + "font" + readFile("game/sinario.txt"));
 }
 
 TEST_F(WebExport, RefusesGamesThatWouldNotStart) {

@@ -22,14 +22,19 @@ std::string le(uint32_t v, int bytes = 4) {
   return s;
 }
 
-std::string chunk(const std::string& tag, const std::string& body) { return tag + le(uint32_t(body.size())) + body; }
-
-std::string fmtChunk(int channels, int bits, int rate, int encoding = 1) {
-  return chunk("fmt ", le(encoding, 2) + le(channels, 2) + le(rate) + le(rate * channels * bits / 8) +
-                           le(channels * bits / 8, 2) + le(bits, 2));
+std::string chunk(const std::string& tag, const std::string& body) {
+  return tag + le(uint32_t(body.size())) + body;
 }
 
-std::string riff(const std::string& chunks) { return "RIFF" + le(uint32_t(4 + chunks.size())) + "WAVE" + chunks; }
+std::string fmtChunk(int channels, int bits, int rate, int encoding = 1) {
+  return chunk("fmt ", le(encoding, 2) + le(channels, 2) + le(rate) +
+                           le(rate * channels * bits / 8) + le(channels * bits / 8, 2) +
+                           le(bits, 2));
+}
+
+std::string riff(const std::string& chunks) {
+  return "RIFF" + le(uint32_t(4 + chunks.size())) + "WAVE" + chunks;
+}
 
 std::string noise(size_t bytes, std::mt19937& rng) {
   std::string data(bytes, 0);
@@ -69,15 +74,17 @@ TEST_F(WavCodecTest, ConversionMatchesSdl) {
   std::mt19937 rng(16);
   // Factors of two, rates within the device rate's hundred, and rates SDL
   // converts only by the factors of two they hold.
-  const int rates[] = {22050, 22099, 22000, 11025, 5512, 44100, 88200, 48000, 32000, 16000, 8000, 1000, 384000};
+  const int rates[] = {22050, 22099, 22000, 11025, 5512, 44100, 88200,
+                       48000, 32000, 16000, 8000,  1000, 384000};
   for (int bits : {8, 16}) {
     for (int channels : {1, 2}) {
       for (int rate : rates) {
         SCOPED_TRACE(std::to_string(bits) + "-bit, " + std::to_string(channels) + " channels, " +
                      std::to_string(rate) + " Hz");
         const int frames = 701 + int(rng() % 300);
-        const std::string file = riff(fmtChunk(channels, bits, rate) +
-                                      chunk("data", noise(size_t(frames) * channels * bits / 8, rng)));
+        const std::string file =
+            riff(fmtChunk(channels, bits, rate) +
+                 chunk("data", noise(size_t(frames) * channels * bits / 8, rng)));
         writeFile("s.wav", file);
         const Converted sdl = bySdl("s.wav"), own = portable(file);
         ASSERT_TRUE(sdl.ok && own.ok);
@@ -97,7 +104,8 @@ TEST_F(WavCodecTest, AcceptsAndRefusesTheFilesSdlDoes) {
   } cases[] = {
       {"plain", riff(fmt + data), true},
       {"fact and LIST before fmt, other chunks before data",
-       riff(chunk("fact", "abcd") + chunk("LIST", "xy") + fmt + chunk("cue ", "1234") + data), true},
+       riff(chunk("fact", "abcd") + chunk("LIST", "xy") + fmt + chunk("cue ", "1234") + data),
+       true},
       {"WAVE where the length belongs", "RIFFWAVE" + fmt + data, true},
       {"a partial last frame is dropped", riff(fmt + chunk("data", std::string(66, '\x01'))), true},
       {"empty data", riff(fmt + chunk("data", "")), false},
@@ -124,7 +132,7 @@ TEST(WebMixer, MatchesSdlMixAudioAtEveryVolume) {
   std::vector<uint8_t> src(4097), base(4097);
   for (auto& b : src) b = uint8_t(rng());
   for (auto& b : base) b = uint8_t(rng());
-  for (size_t i = 0; i < 64; i += 4) src[i + 1] = 0x7F, base[i + 1] = 0x7F;  // saturate upwards
+  for (size_t i = 0; i < 64; i += 4) src[i + 1] = 0x7F, base[i + 1] = 0x7F;    // saturate upwards
   for (size_t i = 64; i < 128; i += 4) src[i + 1] = 0x80, base[i + 1] = 0x80;  // and downwards
   for (int volume : {0, 1, 37, 64, 127, 128}) {
     std::vector<uint8_t> sdl = base, own = base;
@@ -151,15 +159,18 @@ TEST(WebPresenter, WritesWhatSdlBlitsFromTheWrappedFrame) {
                                 {0xFF0000, 0xFF00, 0xFF, 0},
                                 {0xFF000000, 0xFF0000, 0xFF00, 0}};
   for (const PixelMasks& m : layouts) {
-    SDL_Surface* screen = SDL_CreateRGBSurface(SDL_SWSURFACE, 37, 23, 32, m.red, m.green, m.blue, m.alpha);
+    SDL_Surface* screen =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, 37, 23, 32, m.red, m.green, m.blue, m.alpha);
     ASSERT_TRUE(screen);
     SDL_UpperBlit(source, nullptr, screen, nullptr);
     std::vector<uint8_t> own(size_t(screen->pitch) * 23);
     writeFramePixels(frame.data(), 37, 23, own.data(), screen->pitch, m);
     const auto* blitted = static_cast<const uint8_t*>(screen->pixels);
     for (int y = 0; y < 23; y++)
-      ASSERT_EQ(std::vector<uint8_t>(own.begin() + y * screen->pitch, own.begin() + y * screen->pitch + 37 * 4),
-                std::vector<uint8_t>(blitted + y * screen->pitch, blitted + y * screen->pitch + 37 * 4))
+      ASSERT_EQ(
+          std::vector<uint8_t>(own.begin() + y * screen->pitch,
+                               own.begin() + y * screen->pitch + 37 * 4),
+          std::vector<uint8_t>(blitted + y * screen->pitch, blitted + y * screen->pitch + 37 * 4))
           << "row " << y << ", red mask " << std::hex << m.red;
     SDL_FreeSurface(screen);
   }

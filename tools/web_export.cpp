@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "main/video_modes.h"
+#include "scenario/wav_codec.h"
 #include "tool.h"
 #include "web_game_check.h"
 #include "web_page.h"
@@ -81,21 +82,32 @@ bool packGame(const std::string& dir, GameFiles& game) {
   return true;
 }
 
-std::string manifest(const std::string& dir, GameFiles& game, int mode, WindowSize size,
-                     bool& ok) {
-  std::string json = "{\"mode\":" + std::to_string(mode) + ",\"width\":" +
-                     std::to_string(size.width) + ",\"height\":" + std::to_string(size.height) +
-                     ",\"files\":[";
+// The browser's player reads only uncompressed PCM; SDL's ADPCM decoders
+// are desktop-only, and a sound it cannot read stops the scenario there.
+void warnIfSilentInBrowser(const std::string& path, const std::string& bytes) {
+  if (path.size() < 4 || path.compare(path.size() - 4, 4, ".wav") != 0) return;
+  WavSound sound;
+  if (!wavParse(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), sound))
+    std::printf("warning: %s: not an uncompressed PCM WAV file; the web player cannot load it\n",
+                path.c_str());
+}
+
+std::string manifest(const std::string& dir, GameFiles& game, int mode, WindowSize size, bool& ok) {
+  std::string json = "{\"mode\":" + std::to_string(mode) +
+                     ",\"width\":" + std::to_string(size.width) +
+                     ",\"height\":" + std::to_string(size.height) + ",\"files\":[";
   for (size_t i = 0; i < game.names.size(); i++) {
     std::string bytes;
     if (!readWholeFile((dir + game.names[i]).c_str(), bytes)) {
-      std::fprintf(stderr, "tavino-tool web: cannot read %s%s\n", dir.c_str(), game.names[i].c_str());
+      std::fprintf(stderr, "tavino-tool web: cannot read %s%s\n", dir.c_str(),
+                   game.names[i].c_str());
       ok = false;
       return "";
     }
+    warnIfSilentInBrowser(dir + game.names[i], bytes);
     game.packed += bytes;
-    json += std::string(i ? "," : "") + "{\"name\":\"" + game.names[i] + "\",\"size\":" +
-            std::to_string(bytes.size()) + "}";
+    json += std::string(i ? "," : "") + "{\"name\":\"" + game.names[i] +
+            "\",\"size\":" + std::to_string(bytes.size()) + "}";
   }
   return json + "]}\n";
 }
@@ -158,8 +170,10 @@ int toolWeb(int argc, char** argv) {
     std::fprintf(stderr, "tavino-tool web: cannot create %s\n", outDir.c_str());
     return 1;
   }
-  const std::pair<const char*, const std::string*> outputs[] = {
-      {"tavino.js", &js}, {"tavino.wasm", &wasm}, {"game.data", &game.packed}, {"game.json", &json}};
+  const std::pair<const char*, const std::string*> outputs[] = {{"tavino.js", &js},
+                                                                {"tavino.wasm", &wasm},
+                                                                {"game.data", &game.packed},
+                                                                {"game.json", &json}};
   for (const auto& [name, bytes] : outputs) {
     if (!writeFile(outDir + name, *bytes)) {
       std::fprintf(stderr, "tavino-tool web: cannot write %s%s\n", outDir.c_str(), name);

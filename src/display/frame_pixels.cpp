@@ -17,8 +17,8 @@ void writeFramePixels(const uint8_t* frame, int width, int height, uint8_t* pixe
     const uint8_t* src = frame + y * kFrameStride;
     uint8_t* row = pixels + y * pitch;
     for (int x = 0; x < width; x++, src += 3) {
-      const uint32_t value = uint32_t{src[0]} << r | uint32_t{src[1]} << g |
-                             uint32_t{src[2]} << b | masks.alpha;
+      const uint32_t value =
+          uint32_t{src[0]} << r | uint32_t{src[1]} << g | uint32_t{src[2]} << b | masks.alpha;
       std::memcpy(row + 4 * x, &value, 4);
     }
   }

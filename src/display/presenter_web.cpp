@@ -39,7 +39,9 @@ void SDLview() {
       SDL_UnlockSurface(screen);
     }
     // Lets the page (and its tests) know a frame was shown.
-    EM_ASM({ if (Module.onFrame) Module.onFrame(); });
+    EM_ASM({
+      if (Module.onFrame) Module.onFrame();
+    });
   }
   if (gFrameHook) gFrameHook();
 }

@@ -12,8 +12,8 @@ constexpr int kSoundDeviceFreq = 22050;
 
 enum class SoundLoad {
   kOk,
-  kLoadFailed,     // not a WAV file the loader reads
-  kNotConvertible, // read, but in a format the converter cannot handle
+  kLoadFailed,      // not a WAV file the loader reads
+  kNotConvertible,  // read, but in a format the converter cannot handle
   kNoMemory,
 };
 

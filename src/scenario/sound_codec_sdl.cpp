@@ -17,8 +17,10 @@ bool convertible(const SDL_AudioSpec& in) {
     case AUDIO_U16LSB:
     case AUDIO_S16LSB:
     case AUDIO_U16MSB:
-    case AUDIO_S16MSB: break;
-    default: return false;
+    case AUDIO_S16MSB:
+      break;
+    default:
+      return false;
   }
   return (in.channels == 1 || in.channels == 2) && in.freq >= 1000 && in.freq <= 384000;
 }
@@ -32,8 +34,8 @@ SoundLoad soundLoadDeviceFormat(const char* path, uint8_t*& samples, uint32_t& l
   if (!SDL_LoadWAV_RW(SDL_RWFromFile(path, "rb"), 1, &in, &loaded, &loadedLength))
     return SoundLoad::kLoadFailed;
   SDL_AudioCVT cvt;
-  if (!convertible(in) || SDL_BuildAudioCVT(&cvt, in.format, in.channels, in.freq, AUDIO_S16LSB,
-                                            2, kSoundDeviceFreq) < 0) {
+  if (!convertible(in) || SDL_BuildAudioCVT(&cvt, in.format, in.channels, in.freq, AUDIO_S16LSB, 2,
+                                            kSoundDeviceFreq) < 0) {
     SDL_FreeWAV(loaded);
     return SoundLoad::kNotConvertible;
   }

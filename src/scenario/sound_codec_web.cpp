@@ -13,7 +13,8 @@ SoundLoad soundLoadDeviceFormat(const char* path, uint8_t*& samples, uint32_t& l
   if (!f) return SoundLoad::kLoadFailed;
   std::vector<uint8_t> bytes;
   uint8_t block[65536];
-  for (size_t n; (n = std::fread(block, 1, sizeof block, f)) > 0;) bytes.insert(bytes.end(), block, block + n);
+  for (size_t n; (n = std::fread(block, 1, sizeof block, f)) > 0;)
+    bytes.insert(bytes.end(), block, block + n);
   std::fclose(f);
 
   WavSound sound;

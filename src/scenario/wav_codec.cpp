@@ -84,8 +84,7 @@ bool wavParse(const uint8_t* bytes, size_t size, WavSound& sound) {
 }
 
 bool wavConvertible(const WavSound& sound) {
-  return (sound.channels == 1 || sound.channels == 2) && sound.freq >= 1000 &&
-         sound.freq <= 384000;
+  return (sound.channels == 1 || sound.channels == 2) && sound.freq >= 1000 && sound.freq <= 384000;
 }
 
 std::vector<uint8_t> wavToDeviceFormat(const WavSound& sound, int freq) {
@@ -111,8 +110,10 @@ std::vector<uint8_t> wavToDeviceFormat(const WavSound& sound, int freq) {
   // Only factors of two are converted; like SDL 1.2, a rest (48,000 Hz
   // halved is 24,000) is played as if it were the device rate.
   for (uint32_t lo = src > dst ? dst : src; lo * 2 / 100 <= hi / 100; lo *= 2) {
-    if (src > dst) halveRate(b);
-    else doubleRate(b);
+    if (src > dst)
+      halveRate(b);
+    else
+      doubleRate(b);
   }
   return b;
 }
