@@ -22,6 +22,7 @@ const Subcommand kSubcommands[] = {
     {"lint", toolLint, "lint [--dir DIR] [--werror] [FILE]"},
     {"graph", toolGraph, "graph [--dir DIR] [FILE] [-o OUT.dot|OUT.svg|OUT.png]"},
     {"new", toolNew, "new DIR"},
+    {"web", toolWeb, "web GAME_DIR OUT_DIR [--mode N] [--player DIR]"},
 };
 
 int usage() {

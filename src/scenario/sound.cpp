@@ -7,6 +7,7 @@
 
 #include "scenario/channel_sounds.h"
 #include "scenario/engine_state.h"
+#include "scenario/sound_codec.h"
 
 SDL_AudioSpec spec;
 int32_t gMasterVolume = kFullVolume;
@@ -14,7 +15,6 @@ bool gSoundMuted;
 
 namespace {
 
-constexpr int kDeviceFreq = 22050;
 constexpr Uint16 kDeviceSamples = 512;
 
 struct Channel {
@@ -34,14 +34,14 @@ void mixChannel(Channel ch, Uint8* stream, int len) {
   if (ch.pos > ch.len) ch.pos = ch.len;
   uint32_t n = ch.len - ch.pos;
   if (len >= 0 && uint32_t(len) < n) n = uint32_t(len);
-  if (n) SDL_MixAudio(stream, ch.buffer + ch.pos, n, SDL_MIX_MAXVOLUME);
+  if (n) soundMixInto(stream, ch.buffer + ch.pos, n, SDL_MIX_MAXVOLUME);
   ch.pos += n;
   if (ch.loop == 1 && ch.pos >= ch.len) ch.pos = 0;
 }
 
 bool openDevice() {
   std::memset(&spec, 0, sizeof spec);
-  spec.freq = kDeviceFreq;
+  spec.freq = kSoundDeviceFreq;
   spec.format = AUDIO_S16LSB;
   spec.channels = 2;
   spec.samples = kDeviceSamples;
@@ -55,58 +55,25 @@ bool openDevice() {
   return true;
 }
 
-// SDL's converter keeps at most ten filter steps and halves or doubles the
-// rate once per step, so extreme rates or channel counts would overrun it.
-bool convertible(const SDL_AudioSpec& in) {
-  switch (in.format) {
-    case AUDIO_U8:
-    case AUDIO_S8:
-    case AUDIO_U16LSB:
-    case AUDIO_S16LSB:
-    case AUDIO_U16MSB:
-    case AUDIO_S16MSB: break;
-    default: return false;
-  }
-  return (in.channels == 1 || in.channels == 2) && in.freq >= 1000 && in.freq <= 384000;
-}
-
 // Decodes and converts outside the audio lock, so mixing goes on meanwhile.
 // Returns the converted samples (malloc'd) or nullptr after printing why.
 uint8_t* loadConverted(const std::string& path, uint32_t& outLen, bool& loadFailed) {
   loadFailed = false;
-  SDL_AudioSpec in;
-  Uint8* samples = nullptr;
-  Uint32 length = 0;
-  if (!SDL_LoadWAV_RW(SDL_RWFromFile(path.c_str(), "rb"), 1, &in, &samples, &length)) {
-    std::puts("SDL_LoadWAV err");
-    loadFailed = true;
-    return nullptr;
+  uint8_t* converted = nullptr;
+  switch (soundLoadDeviceFormat(path.c_str(), converted, outLen)) {
+    case SoundLoad::kOk: return converted;
+    case SoundLoad::kLoadFailed:
+      std::puts("SDL_LoadWAV err");
+      loadFailed = true;
+      return nullptr;
+    case SoundLoad::kNotConvertible:
+      std::printf("%s: sound format cannot be converted\n", path.c_str());
+      return nullptr;
+    case SoundLoad::kNoMemory:
+      std::printf("%s: not enough memory for the sound\n", path.c_str());
+      return nullptr;
   }
-  SDL_AudioCVT cvt;
-  if (!convertible(in) ||
-      SDL_BuildAudioCVT(&cvt, in.format, in.channels, in.freq, AUDIO_S16LSB, 2, kDeviceFreq) < 0) {
-    std::printf("%s: sound format cannot be converted\n", path.c_str());
-    SDL_FreeWAV(samples);
-    return nullptr;
-  }
-  size_t capacity = size_t(length) * size_t(cvt.len_mult > 0 ? cvt.len_mult : 1);
-  uint8_t* converted = static_cast<uint8_t*>(std::malloc(capacity ? capacity : 1));
-  if (!converted) {
-    std::printf("%s: not enough memory for the sound\n", path.c_str());
-    SDL_FreeWAV(samples);
-    return nullptr;
-  }
-  std::memcpy(converted, samples, length);
-  SDL_FreeWAV(samples);
-  cvt.buf = converted;
-  cvt.len = int(length);
-  if (SDL_ConvertAudio(&cvt) < 0 || cvt.len_cvt < 0 || size_t(cvt.len_cvt) > capacity) {
-    std::printf("%s: sound format cannot be converted\n", path.c_str());
-    std::free(converted);
-    return nullptr;
-  }
-  outLen = uint32_t(cvt.len_cvt);
-  return converted;
+  return nullptr;
 }
 
 // Scales the mixed samples after the channels were added and clipped; at

@@ -1,0 +1,74 @@
+// tavino-tool web: what it exports, and the games it refuses.
+#include <string>
+
+#include "support/test_support.h"
+
+namespace {
+
+class WebExport : public PlayerDirTest {
+ protected:
+  void SetUp() override {
+    PlayerDirTest::SetUp();
+    makeGame();
+  }
+  void makeGame() {
+    // A stand-in for the web build, so these tests need no emscripten.
+    runCommand("mkdir -p player game");
+    writeFile("player/tavino.js", "// player\n");
+    writeFile("player/tavino.wasm", std::string("\0asm", 4));
+    writeFile("game/sinario.txt", "SCENE:1\r\nHAIKEIPNG:7\r\nMSG:hello\r\n");
+    writeFile("game/7.png", "png bytes");
+    writeFile("game/pelorune96.dat", "font");
+  }
+  CommandResult exportGame(const std::string& options = "") {
+    return runCommand(std::string(TAVINO_TOOL) + " web game out --player player " + options +
+                      " 2>&1");
+  }
+};
+
+}  // namespace
+
+TEST_F(WebExport, WritesThePagePlayerAndPackedGame) {
+  writeFile("game/tavino.sav", "a player's own saves");
+  writeFile("game/adpcm.wav", std::string("RIFF\x24\0\0\0WAVEfmt \x10\0\0\0\x02\0\x01\0", 24) +
+                                  std::string(12, '\x04'));
+  const CommandResult r = exportGame("--mode 130");
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(r.output.find("warning: game/adpcm.wav: not an uncompressed PCM WAV file"),
+            std::string::npos)
+      << r.output;
+  EXPECT_EQ(readFile("out/tavino.js"), "// player\n");
+  EXPECT_EQ(readFile("out/tavino.wasm"), std::string("\0asm", 4));
+  EXPECT_NE(readFile("out/index.html").find("<canvas"), std::string::npos);
+  // Sorted by name, sizes in the manifest, bytes back to back; saves left out.
+  EXPECT_EQ(readFile("out/game.json"),
+            "{\"mode\":130,\"width\":720,\"height\":480,\"files\":[{\"name\":\"7.png\",\"size\":9},"
+            "{\"name\":\"adpcm.wav\",\"size\":36},"
+            "{\"name\":\"pelorune96.dat\",\"size\":4},{\"name\":\"sinario.txt\",\"size\":33}]}\n");
+  EXPECT_EQ(readFile("out/game.data"),
+            "png bytes" + readFile("game/adpcm.wav") + "font" + readFile("game/sinario.txt"));
+}
+
+TEST_F(WebExport, RefusesGamesThatWouldNotStart) {
+  const struct {
+    const char* what;
+    const char* setup;
+    const char* options;
+    const char* says;
+  } cases[] = {
+      {"no scenario", "rm game/sinario.txt", "", "sinario.txt: not found"},
+      {"no font", "rm game/pelorune96.dat", "", "pelorune96.dat not found"},
+      {"a lint error", "rm game/7.png", "", "picture file 7.png not found"},
+      {"an unknown video mode", "true", "--mode 300", "video mode 300"},
+      {"no web player", "rm player/tavino.wasm", "", "scripts/build-web"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    makeGame();
+    runCommand(std::string("rm -rf out; ") + c.setup);
+    const CommandResult r = exportGame(c.options);
+    EXPECT_EQ(r.status, 1) << r.output;
+    EXPECT_NE(r.output.find(c.says), std::string::npos) << r.output;
+    EXPECT_FALSE(fileExists("out/index.html"));
+  }
+}
