@@ -168,4 +168,3 @@ void soundReset() {
   gSoundMuted = false;
 }
 
-bool soundFormatConvertible(const SDL_AudioSpec& format) { return convertible(format); }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "scenario/sound.h"
 #include "scenario/sound_codec.h"
 
 namespace {
@@ -61,3 +62,5 @@ SoundLoad soundLoadDeviceFormat(const char* path, uint8_t*& samples, uint32_t& l
 void soundMixInto(uint8_t* stream, const uint8_t* samples, uint32_t length, int volume) {
   SDL_MixAudio(stream, samples, length, volume);
 }
+
+bool soundFormatConvertible(const SDL_AudioSpec& format) { return convertible(format); }
