@@ -85,10 +85,7 @@ std::vector<uint8_t> makePhotograph() {
   return file;
 }
 
-const std::vector<uint8_t>& photograph() {
-  static const std::vector<uint8_t> file = makePhotograph();
-  return file;
-}
+const std::vector<uint8_t>& photograph() { return benchJpegPhotograph(); }
 
 void BM_JpegPlayer1080p(benchmark::State& state) {
   const auto& file = photograph();
@@ -112,6 +109,11 @@ void BM_JpegLibjpegTurbo1080p(benchmark::State& state) {
 }
 
 }  // namespace
+
+const std::vector<uint8_t>& benchJpegPhotograph() {
+  static const std::vector<uint8_t> file = makePhotograph();
+  return file;
+}
 
 BENCHMARK(BM_JpegPlayer1080p)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_JpegLibjpegTurbo1080p)->Unit(benchmark::kMillisecond);

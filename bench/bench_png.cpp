@@ -13,6 +13,7 @@
 #include "image/inflate.h"
 #include "image/png_decode.h"
 #include "scenario/engine_state.h"
+#include "bench_support.h"
 
 namespace {
 
@@ -166,6 +167,8 @@ void BM_Inflate_Zlib(benchmark::State& state) {
 }
 
 }  // namespace
+
+const std::vector<uint8_t>& benchPngPhotograph(int channels) { return picture(channels).file; }
 
 BENCHMARK(BM_PngDecode_Tavino)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PngDecode_Libpng)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond);

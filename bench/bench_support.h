@@ -17,3 +17,9 @@ inline std::vector<uint8_t> readAll(const std::string& path) {
   }
   return bytes;
 }
+
+// The benchmark pictures, made once per run: a 1920 x 1080 4:2:0 JPEG
+// photograph, and 1920 x 1080 PNG photographs with 3 or 4 channels (the
+// RGBA one opaque in a disc, fading out around it).
+const std::vector<uint8_t>& benchJpegPhotograph();
+const std::vector<uint8_t>& benchPngPhotograph(int channels);
