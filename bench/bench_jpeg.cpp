@@ -108,6 +108,21 @@ void BM_JpegLibjpegTurbo1080p(benchmark::State& state) {
   }
 }
 
+// Player time over libjpeg-turbo time on the same picture, alternating.
+void BM_JpegRatioToLibjpegTurbo(benchmark::State& state) {
+  const auto& file = photograph();
+  JpegPicture picture;
+  int w, h;
+  std::vector<uint8_t> rgb;
+  timeAgainstReference(
+      state,
+      [&] {
+        if (jpegDecode(file.data(), file.size(), gdata, sizeof gdata, picture) != JpegError::None)
+          state.SkipWithError("decode failed");
+      },
+      [&] { libjpegDecodeInto(file, rgb, &w, &h); });
+}
+
 }  // namespace
 
 const std::vector<uint8_t>& benchJpegPhotograph() {
@@ -117,3 +132,4 @@ const std::vector<uint8_t>& benchJpegPhotograph() {
 
 BENCHMARK(BM_JpegPlayer1080p)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_JpegLibjpegTurbo1080p)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JpegRatioToLibjpegTurbo)->Unit(benchmark::kMillisecond);
