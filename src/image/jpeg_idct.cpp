@@ -5,12 +5,14 @@
 #include "image/vector_paths.h"
 
 #if TAVINO_HAS_AVX2
-void jpegIdctAvx2(const int32_t* coef, const uint8_t* positions, int count, int32_t* out);
+void jpegIdctAvx2(const int32_t* coef, const uint8_t* positions, int count, int32_t* out,
+                  int stride);
 #endif
 
 namespace {
 
-void idctPortable(const int32_t* coef, const uint8_t* positions, int count, int32_t* out) {
+void idctPortable(const int32_t* coef, const uint8_t* positions, int count, int32_t* out,
+                  int stride) {
   JpegIdctQuarters q;
   jpegIdctAccumulate(coef, positions, count, q);
   uint32_t quad[4][16];  // by quadrant: top left, top right, bottom left, bottom right
@@ -27,25 +29,27 @@ void idctPortable(const int32_t* coef, const uint8_t* positions, int count, int3
       const int yq = y < 4 ? y : 7 - y, xq = x < 4 ? x : 7 - x;
       const uint32_t sum = quad[(y >= 4) * 2 + (x >= 4)][4 * yq + xq] +
                            q.centre * static_cast<uint32_t>(centre[8 * y + x]);
-      out[8 * y + x] = (static_cast<int32_t>(sum) >> 13) + 128;
+      out[stride * y + x] = (static_cast<int32_t>(sum) >> 13) + 128;
     }
   }
 }
 
 }  // namespace
 
-void jpegIdct(const int32_t* coef, const uint8_t* positions, int count, int32_t* out) {
+void jpegIdct(const int32_t* coef, const uint8_t* positions, int count, int32_t* out,
+              int stride) {
   // A block with only its DC coefficient is flat: most chroma blocks are.
   if (count == 1 && positions[0] == 0) {
     const uint32_t f = static_cast<uint32_t>(coef[0]);
     const uint32_t term = static_cast<uint32_t>(
         static_cast<int32_t>((f << 9) * static_cast<uint32_t>(gJpegBasis[0][0])) >> 10);
     const int32_t value = (static_cast<int32_t>(term) >> 13) + 128;
-    for (int i = 0; i < 64; i++) out[i] = value;
+    for (int y = 0; y < 8; y++)
+      for (int x = 0; x < 8; x++) out[stride * y + x] = value;
     return;
   }
 #if TAVINO_HAS_AVX2
-  if (avx2PathsEnabled()) return jpegIdctAvx2(coef, positions, count, out);
+  if (avx2PathsEnabled()) return jpegIdctAvx2(coef, positions, count, out, stride);
 #endif
-  idctPortable(coef, positions, count, out);
+  idctPortable(coef, positions, count, out, stride);
 }

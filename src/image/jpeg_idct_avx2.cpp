@@ -29,9 +29,13 @@ AVX2 inline void storeRows(__m256i sum, uint32_t centre, const int32_t* centreBa
 // The same sums as jpegIdctAccumulate, 16 lanes in two vectors.
 AVX2 void accumulate(const int32_t* coef, const uint8_t* positions, int count,
                      JpegIdctQuarters& q) {
-  __m256i plus[4][2], minus[4][2];
+  // Interior terms (both frequencies non-zero) flip exactly, so they are
+  // summed once and enter plus and minus with opposite signs at the end;
+  // only the shifted edge terms need sums of their own for each side.
+  __m256i interior[4][2], plus[4][2], minus[4][2];
   for (int c = 0; c < 4; c++)
-    plus[c][0] = plus[c][1] = minus[c][0] = minus[c][1] = _mm256_setzero_si256();
+    interior[c][0] = interior[c][1] = plus[c][0] = plus[c][1] = minus[c][0] = minus[c][1] =
+        _mm256_setzero_si256();
   q.dc = q.centre = 0;
   for (int n = 0; n < count; n++) {
     const int pos = positions[n];
@@ -59,23 +63,23 @@ AVX2 void accumulate(const int32_t* coef, const uint8_t* positions, int count,
       minus[c][1] = _mm256_add_epi32(minus[c][1], _mm256_srai_epi32(_mm256_sub_epi32(zero, p1), 10));
     } else {
       const __m256i factor = _mm256_set1_epi32(int(f));
-      const __m256i p0 = _mm256_mullo_epi32(factor, b0), p1 = _mm256_mullo_epi32(factor, b1);
-      plus[c][0] = _mm256_add_epi32(plus[c][0], p0);
-      plus[c][1] = _mm256_add_epi32(plus[c][1], p1);
-      minus[c][0] = _mm256_sub_epi32(minus[c][0], p0);
-      minus[c][1] = _mm256_sub_epi32(minus[c][1], p1);
+      interior[c][0] = _mm256_add_epi32(interior[c][0], _mm256_mullo_epi32(factor, b0));
+      interior[c][1] = _mm256_add_epi32(interior[c][1], _mm256_mullo_epi32(factor, b1));
     }
   }
   for (int c = 0; c < 4; c++)
     for (int h = 0; h < 2; h++) {
-      _mm256_store_si256(reinterpret_cast<__m256i*>(&q.plus[c][8 * h]), plus[c][h]);
-      _mm256_store_si256(reinterpret_cast<__m256i*>(&q.minus[c][8 * h]), minus[c][h]);
+      _mm256_store_si256(reinterpret_cast<__m256i*>(&q.plus[c][8 * h]),
+                         _mm256_add_epi32(plus[c][h], interior[c][h]));
+      _mm256_store_si256(reinterpret_cast<__m256i*>(&q.minus[c][8 * h]),
+                         _mm256_sub_epi32(minus[c][h], interior[c][h]));
     }
 }
 
 }  // namespace
 
-AVX2 void jpegIdctAvx2(const int32_t* coef, const uint8_t* positions, int count, int32_t* out) {
+AVX2 void jpegIdctAvx2(const int32_t* coef, const uint8_t* positions, int count, int32_t* out,
+                       int stride) {
   JpegIdctQuarters q;
   accumulate(coef, positions, count, q);
   const __m256i dc = _mm256_set1_epi32(int(q.dc));
@@ -97,13 +101,13 @@ AVX2 void jpegIdctAvx2(const int32_t* coef, const uint8_t* positions, int count,
     bottomRight = _mm256_shuffle_epi32(bottomRight, 0x1B);
     const int y0 = 2 * half, y1 = y0 + 1;  // the two quarter rows in these vectors
     storeRows(_mm256_permute2x128_si256(topLeft, topRight, 0x20), q.centre, centre + 8 * y0,
-              out + 8 * y0);
+              out + stride * y0);
     storeRows(_mm256_permute2x128_si256(topLeft, topRight, 0x31), q.centre, centre + 8 * y1,
-              out + 8 * y1);
+              out + stride * y1);
     storeRows(_mm256_permute2x128_si256(bottomLeft, bottomRight, 0x20), q.centre,
-              centre + 8 * (7 - y0), out + 8 * (7 - y0));
+              centre + 8 * (7 - y0), out + stride * (7 - y0));
     storeRows(_mm256_permute2x128_si256(bottomLeft, bottomRight, 0x31), q.centre,
-              centre + 8 * (7 - y1), out + 8 * (7 - y1));
+              centre + 8 * (7 - y1), out + stride * (7 - y1));
   }
 }
 #endif

@@ -210,12 +210,19 @@ JpegError jpegDecodeScan(const uint8_t* data, size_t size, const JpegSetup& s, u
             int count = 0;
             JpegError e = decodeBlock(in, comp, predictor[c], coef, positions, &count);
             if (e != JpegError::None) return e;
-            jpegIdct(coef, positions, count, samples);
-            for (int n = 0; n < count; n++) coef[positions[n]] = 0;
             if (c == 0) {
-              replicate(samples, comp, mcuW, &luma[v * 8 * comp.repeatY * mcuW + h * 8 * comp.repeatX]);
+              int32_t* at = &luma[v * 8 * comp.repeatY * mcuW + h * 8 * comp.repeatX];
+              if (comp.repeatX == 1 && comp.repeatY == 1) {
+                jpegIdct(coef, positions, count, at, mcuW);  // straight into place
+              } else {
+                jpegIdct(coef, positions, count, samples);
+                replicate(samples, comp, mcuW, at);
+              }
+              for (int n = 0; n < count; n++) coef[positions[n]] = 0;
               continue;
             }
+            jpegIdct(coef, positions, count, samples);
+            for (int n = 0; n < count; n++) coef[positions[n]] = 0;
             const bool cb = c == 1;
             int32_t* first = terms[cb ? kGreenCb : kRed];
             int32_t* second = terms[cb ? kBlue : kGreenCr];

@@ -19,16 +19,11 @@ bool portableForced() {
   return value && *value && std::strcmp(value, "0") != 0;
 }
 
-bool& enabled() {
-  static bool on = cpuHasAvx2() && !portableForced();
-  return on;
-}
-
 }  // namespace
 
-bool avx2PathsEnabled() { return enabled(); }
+bool gAvx2Paths = cpuHasAvx2() && !portableForced();
 
 bool chooseAvx2Paths(bool wanted) {
-  enabled() = wanted && cpuHasAvx2();
-  return enabled();
+  gAvx2Paths = wanted && cpuHasAvx2();
+  return gAvx2Paths;
 }

@@ -10,8 +10,10 @@
 #define TAVINO_HAS_AVX2 0
 #endif
 
-// True when the AVX2 kernels run; decided once, at the first call.
-bool avx2PathsEnabled();
+// True when the AVX2 kernels run; decided at start-up. Read on every call of
+// a kernel, so it is a plain flag (false until start-up has set it).
+extern bool gAvx2Paths;
+inline bool avx2PathsEnabled() { return gAvx2Paths; }
 
 // Switches between the kernels at run time (tests compare the two);
 // asking for AVX2 where it cannot run keeps the portable code. Returns what
