@@ -26,23 +26,28 @@ AVX2 void scaleVerticalAvx2(const uint8_t* row0, const uint8_t* row1, double ty,
   for (; i < count; i++) out[i] = static_cast<int>(row0[i] + (row1[i] - row0[i]) * ty);
 }
 
+namespace {
+
+// One destination pixel as four lanes: R, G, B and a spare.
+AVX2 inline __m128i pixel(const int32_t* vertical, const ScaleColumn& c) {
+  const __m128i left = _mm_loadu_si128(reinterpret_cast<const __m128i*>(vertical + c.offset));
+  if (c.t == 0) return left;
+  const __m128i right = _mm_loadu_si128(reinterpret_cast<const __m128i*>(vertical + c.nextOffset));
+  const __m256d step =
+      _mm256_mul_pd(_mm256_cvtepi32_pd(_mm_sub_epi32(right, left)), _mm256_set1_pd(c.t));
+  return _mm_add_epi32(left, _mm256_cvttpd_epi32(step));
+}
+
+}  // namespace
+
 AVX2 void scaleHorizontalAvx2(const int32_t* vertical, const ScaleColumn* columns, int count,
                               uint8_t* out) {
   // Four pixels of R G B and a spare lane each, packed to bytes and squeezed.
   const __m128i squeeze = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
-  auto pixel = [vertical](const ScaleColumn& c) AVX2 {
-    const __m128i left = _mm_loadu_si128(reinterpret_cast<const __m128i*>(vertical + c.offset));
-    if (c.t == 0) return left;
-    const __m128i right =
-        _mm_loadu_si128(reinterpret_cast<const __m128i*>(vertical + c.nextOffset));
-    const __m256d step =
-        _mm256_mul_pd(_mm256_cvtepi32_pd(_mm_sub_epi32(right, left)), _mm256_set1_pd(c.t));
-    return _mm_add_epi32(left, _mm256_cvttpd_epi32(step));
-  };
   int x = 0;
   for (; x + 4 <= count; x += 4) {
-    const __m128i p0 = pixel(columns[x]), p1 = pixel(columns[x + 1]);
-    const __m128i p2 = pixel(columns[x + 2]), p3 = pixel(columns[x + 3]);
+    const __m128i p0 = pixel(vertical, columns[x]), p1 = pixel(vertical, columns[x + 1]);
+    const __m128i p2 = pixel(vertical, columns[x + 2]), p3 = pixel(vertical, columns[x + 3]);
     const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(p0, p1), _mm_packs_epi32(p2, p3));
     const __m128i rgb = _mm_shuffle_epi8(bytes, squeeze);
     alignas(16) uint8_t packed[16];
