@@ -67,7 +67,8 @@ void checkIdct(Input& in) {
 void checkColour(Input& in) {
   const int count = 1 + in.byte() % 40, repeat = 1 + in.byte() % 2;
   const int chroma = (count + repeat - 1) / repeat;
-  std::vector<int32_t> y(size_t(count)), cb(size_t(chroma)), cr(size_t(chroma));
+  std::vector<int32_t> y(static_cast<size_t>(count)), cb(static_cast<size_t>(chroma)),
+      cr(static_cast<size_t>(chroma));
   for (auto& v : y) v = in.word();
   for (auto& v : cb) v = in.word();
   for (auto& v : cr) v = in.word();
