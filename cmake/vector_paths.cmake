@@ -1,3 +1,10 @@
+# The AVX2 kernels live in src/*/*_avx2.cpp and compile to nothing where
+# they cannot run (any target but x86-64) or when left out on purpose.
+option(TAVINO_PORTABLE_ONLY "Build only the portable code, without the AVX2 kernels" OFF)
+if(TAVINO_PORTABLE_ONLY)
+  target_compile_definitions(tavino_core PUBLIC TAVINO_PORTABLE_ONLY)
+endif()
+
 # The scaler's vector kernels must round every product and sum on its own, as
 # its scalar loops do: no fused multiply-adds in those files.
 set_source_files_properties(src/display/scaler.cpp src/display/scaler_avx2.cpp
