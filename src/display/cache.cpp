@@ -2,6 +2,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include "display/display.h"
 #include "image/blit.h"
 #include "scenario/engine_state.h"
@@ -38,8 +42,26 @@ void cacheFreeAll() {
   cashins2 = 0;
 }
 
+namespace {
+
+// A picture block is megabytes; glibc would map each one afresh and return
+// it on free, so every new picture paid a page fault per 4 KiB (tens of
+// milliseconds for a scene of full-size pictures). Kept in the heap, freed
+// blocks are reused as they are.
+bool keepPictureBlocksInTheHeap() {
+#if defined(__GLIBC__)
+  mallopt(M_MMAP_THRESHOLD, 64 << 20);
+  mallopt(M_TRIM_THRESHOLD, 256 << 20);
+#endif
+  return true;
+}
+
+}  // namespace
+
 void cacheStorePicture(int32_t number, const uint8_t* pixels, int32_t width, int32_t height,
                        int32_t bytesPerPixel, bool bottomUp) {
+  static const bool heapTuned = keepPictureBlocksInTheHeap();
+  (void)heapTuned;
   int32_t entry = cash_put2(number);
   if (entry < 0) return;
   size_t bytes = static_cast<size_t>(width) * static_cast<size_t>(height) *

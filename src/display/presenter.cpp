@@ -1,6 +1,7 @@
 // SDLview: converts the window frame to 32-bit pixels and shows it.
 #include "display/display.h"
 #include "display/overlays.h"
+#include "display/frame_convert.h"
 #include "main/sdl_state.h"
 #include "scenario/engine_state.h"
 
@@ -9,10 +10,14 @@ void (*gFrameHook)();
 namespace {
 
 void convertFrame() {
+  const int pixels = kFrameW * kFrameH;
+  if (avx2PathsEnabled()) {
+    convertPixelsAvx2(gUra, pix, pixels);
+    return;
+  }
   const uint8_t* src = gUra;
-  uint32_t* dst = pix;
-  for (int i = 0; i < kFrameW * kFrameH; i++, src += 3) {
-    dst[i] = uint32_t{src[0]} << 16 | uint32_t{src[1]} << 8 | src[2];
+  for (int i = 0; i < pixels; i++, src += 3) {
+    pix[i] = uint32_t{src[0]} << 16 | uint32_t{src[1]} << 8 | src[2];
   }
 }
 

@@ -4,6 +4,8 @@
 
 #include "display/display.h"
 #include "display/scale.h"
+#include "display/scale_rows.h"
+#include "image/vector_paths.h"
 #include "scenario/engine_state.h"
 
 DesignSize designSize() {
@@ -45,11 +47,7 @@ void rOPGresize(uint8_t* dst, int dw, int dh, const uint8_t* src, int sw, int sh
   // Positions accumulate by repeated addition, as the filter is defined; the
   // column table is shared by every row. Neighbours past the last source
   // column or row repeat the edge pixel.
-  struct Column {
-    int offset, nextOffset;  // byte offsets of the left and right source pixels
-    double t;
-  };
-  std::vector<Column> columns(static_cast<size_t>(dw));
+  std::vector<ScaleColumn> columns(static_cast<size_t>(dw));
   double fx = 0;
   for (int x = 0; x < dw; x++) {
     int ix = static_cast<int>(fx);
@@ -61,8 +59,10 @@ void rOPGresize(uint8_t* dst, int dw, int dh, const uint8_t* src, int sw, int sh
 
   // The vertical step of a source pixel depends only on its column and the
   // destination row, so each row interpolates every source byte once and the
-  // horizontal step reads those results.
-  std::vector<int> vertical(static_cast<size_t>(sw) * 3);
+  // horizontal step reads those results. The slack lets vector code read a
+  // whole pixel's worth past the last channel.
+  const bool avx2 = avx2PathsEnabled();
+  std::vector<int32_t> vertical(static_cast<size_t>(sw) * 3 + kScaleSlack, 0);
   double fy = 0;
   for (int y = 0; y < dh; y++, fy += sy) {
     int iy = static_cast<int>(fy);
@@ -71,19 +71,24 @@ void rOPGresize(uint8_t* dst, int dw, int dh, const uint8_t* src, int sw, int sh
     const int below = iy + 1 < sh ? iy + 1 : iy;
     const uint8_t* row0 = src + static_cast<size_t>(iy) * kFrameStride;
     const uint8_t* row1 = src + static_cast<size_t>(below) * kFrameStride;
+    int32_t* v = vertical.data();
     if (ty == 0) {
-      for (int i = 0; i < sw * 3; i++) vertical[static_cast<size_t>(i)] = row0[i];
+      for (int i = 0; i < sw * 3; i++) v[i] = row0[i];
+    } else if (avx2) {
+      scaleVerticalAvx2(row0, row1, ty, sw * 3, v);
     } else {
-      for (int i = 0; i < sw * 3; i++) {
-        vertical[static_cast<size_t>(i)] = static_cast<int>(row0[i] + (row1[i] - row0[i]) * ty);
-      }
+      for (int i = 0; i < sw * 3; i++) v[i] = static_cast<int>(row0[i] + (row1[i] - row0[i]) * ty);
     }
     uint8_t* out = dst + static_cast<size_t>(y) * kFrameStride;
+    if (avx2) {
+      scaleHorizontalAvx2(v, columns.data(), dw, out);
+      continue;
+    }
     for (int x = 0; x < dw; x++) {
-      const Column& c = columns[static_cast<size_t>(x)];
+      const ScaleColumn& c = columns[static_cast<size_t>(x)];
       for (int ch = 0; ch < 3; ch++) {
-        const int left = vertical[static_cast<size_t>(c.offset + ch)];
-        const int right = vertical[static_cast<size_t>(c.nextOffset + ch)];
+        const int left = v[c.offset + ch];
+        const int right = v[c.nextOffset + ch];
         out[x * 3 + ch] = static_cast<uint8_t>(left + static_cast<int>((right - left) * c.t));
       }
     }

@@ -14,7 +14,9 @@ namespace {
 //   bits 5-7   kind
 //   bits 8-15  extra bits that follow the code (for a link: subtable index bits)
 //   bits 16-31 literal byte, base value, or subtable offset
-enum Kind : uint32_t { kLiteral, kBase, kEnd, kSubtable, kNoCode, kBadSymbol };
+enum Kind : uint32_t { kLiteral, kBase, kEnd, kSubtable, kNoCode, kBadSymbol, kLiteralPair };
+// A pair entry (only in the pair table of a literal/length code) holds two
+// literals whose codes together fit the root bits: the first in bits 16-23.
 
 constexpr uint32_t entry(Kind kind, uint32_t bits, uint32_t extra, uint32_t value) {
   return value << 16 | extra << 8 | uint32_t(kind) << 5 | bits;
@@ -25,12 +27,12 @@ inline uint32_t entryExtra(uint32_t e) { return (e >> 8) & 255; }
 inline uint32_t entryValue(uint32_t e) { return e >> 16; }
 
 constexpr int kMaxCodeBits = 15;
-constexpr int kLitRootBits = 10;
+constexpr int kLitRootBits = 11;
 constexpr int kDistRootBits = 8;
 constexpr int kCodeLenRootBits = 7;  // code-length codes are at most 7 bits
 // Root plus every subtable an incomplete or complete code set can need stays
 // well inside these; the builder checks anyway.
-constexpr int kLitTableSize = 2048;
+constexpr int kLitTableSize = (1 << kLitRootBits) + 288 * (1 << (kMaxCodeBits - kLitRootBits));
 constexpr int kDistTableSize = 1024;
 constexpr int kCodeLenTableSize = 1 << kCodeLenRootBits;
 
@@ -141,8 +143,32 @@ bool buildTable(const uint8_t* lengths, int count, int root, uint32_t (*meaning)
   return true;
 }
 
+// The root of a literal/length table with every pair of literals whose codes
+// fit its bits together merged into one entry, so that runs of literals take
+// one lookup for two bytes. Other entries (subtable links included) are
+// copied, so the pair table stands in for the root.
+void buildPairTable(const uint32_t* table, uint32_t* pairs) {
+  for (uint32_t i = 0; i < (1u << kLitRootBits); i++) {
+    const uint32_t first = table[i];
+    pairs[i] = first;
+    if (entryKind(first) != kLiteral) continue;
+    const uint32_t used = entryBits(first);
+    // The entry for the rest of the bits is valid for any bits beyond them
+    // only if its code is no longer than what is left.
+    const uint32_t second = table[i >> used];
+    if (entryKind(second) != kLiteral || entryBits(second) > kLitRootBits - used) continue;
+    pairs[i] = entry(kLiteralPair, used + entryBits(second), 0,
+                     entryValue(first) | entryValue(second) << 8);
+  }
+}
+
+struct LiteralTable {
+  uint32_t codes[kLitTableSize];
+  uint32_t pairs[1 << kLitRootBits];
+};
+
 struct FixedTables {
-  uint32_t literal[kLitTableSize];
+  LiteralTable literal;
   uint32_t distance[kDistTableSize];
 };
 
@@ -154,7 +180,8 @@ const FixedTables& fixedTables() {
     std::fill(lengths + 144, lengths + 256, 9);
     std::fill(lengths + 256, lengths + 280, 7);
     std::fill(lengths + 280, lengths + 288, 8);
-    buildTable(lengths, 288, kLitRootBits, literalLengthMeaning, t.literal, kLitTableSize);
+    buildTable(lengths, 288, kLitRootBits, literalLengthMeaning, t.literal.codes, kLitTableSize);
+    buildPairTable(t.literal.codes, t.literal.pairs);
     std::fill(lengths, lengths + 32, 5);
     buildTable(lengths, 32, kDistRootBits, distanceMeaning, t.distance, kDistTableSize);
     return t;
@@ -167,7 +194,7 @@ const FixedTables& fixedTables() {
 constexpr size_t kHistory = 32768;
 constexpr size_t kChunk = 65536;
 constexpr size_t kMaxMatch = 258;
-constexpr size_t kCopySlack = 16;  // match copies move 8 bytes at a time
+constexpr size_t kCopySlack = 32;  // match copies overshoot by up to 15 bytes after up to 4 literals
 constexpr size_t kOutLimit = kHistory + kChunk;
 
 struct Output {
@@ -193,8 +220,14 @@ struct Output {
 
 inline void copyMatch(uint8_t* out, size_t distance, size_t length) {
   const uint8_t* from = out - distance;
-  if (distance >= 8) {
-    uint8_t* const end = out + length;
+  uint8_t* const end = out + length;
+  if (distance >= 16) {
+    do {
+      std::memcpy(out, from, 16);
+      out += 16;
+      from += 16;
+    } while (out < end);
+  } else if (distance >= 8) {
     do {
       std::memcpy(out, from, 8);
       out += 8;
@@ -203,7 +236,16 @@ inline void copyMatch(uint8_t* out, size_t distance, size_t length) {
   } else if (distance == 1) {
     std::memset(out, out[-1], length);
   } else {
-    for (size_t i = 0; i < length; i++) out[i] = from[i];
+    // Each 8-byte move is right in its first `distance` bytes (the rest is
+    // rewritten by the next move), so short repeats such as a pixel of 3 or
+    // 4 bytes go `distance` bytes a step.
+    do {
+      uint64_t word;
+      std::memcpy(&word, from, 8);
+      std::memcpy(out, &word, 8);
+      out += distance;
+      from += distance;
+    } while (out < end);
   }
 }
 
@@ -300,8 +342,65 @@ InflateStatus storedBlock(BitInput& bits, Output& out) {
   return InflateStatus::Ok;
 }
 
-InflateStatus huffmanBlock(BitInput& bits, Output& out, const uint32_t* literal,
+// Decodes while at least 16 input bytes remain, so that two word refills
+// per step can never run past the input and no field can overrun it. A step
+// takes up to three lookups of one or two literals each (15 bits at most
+// each), or stops at the first length and copies its match. Returns false
+// to hand the block to the careful loop; otherwise the block ended (or
+// failed) with *status.
+bool huffmanBlockFast(BitInput& bits, Output& out, const LiteralTable& literal,
+                      const uint32_t* distance, InflateStatus* status) {
+  while (bits.end - bits.in >= 16) {
+    if (out.pos > kOutLimit) out.slide();
+    bits.refill();
+    uint32_t e = 0;
+    for (int lookup = 0; lookup < 3; lookup++) {
+      e = literal.pairs[bits.peek(kLitRootBits)];
+      if (entryKind(e) == kLiteralPair) {
+        bits.drop(entryBits(e));
+        out.buffer[out.pos] = uint8_t(entryValue(e));
+        out.buffer[out.pos + 1] = uint8_t(entryValue(e) >> 8);
+        out.pos += 2;
+        continue;
+      }
+      if (entryKind(e) == kSubtable) {
+        bits.drop(kLitRootBits);
+        e = literal.codes[entryValue(e) + bits.peek(entryExtra(e))];
+      }
+      bits.drop(entryBits(e));
+      if (entryKind(e) != kLiteral) break;
+      out.buffer[out.pos++] = uint8_t(entryValue(e));
+    }
+    const Kind kind = entryKind(e);
+    if (kind == kLiteral || kind == kLiteralPair) continue;
+    if (kind != kBase) {
+      *status = kind == kEnd ? InflateStatus::Ok
+                : kind == kBadSymbol ? InflateStatus::BadLengthSymbol : InflateStatus::BadCode;
+      return true;
+    }
+    bits.refill();  // a length and a distance need 48 bits at most
+    const size_t length = entryValue(e) + bits.take(entryExtra(e));
+    e = decodeSymbol(bits, distance, kDistRootBits);
+    if (entryKind(e) != kBase) {
+      *status = InflateStatus::BadCode;
+      return true;
+    }
+    const size_t dist = entryValue(e) + bits.take(entryExtra(e));
+    if (dist > out.pos || dist > out.window) {
+      *status = InflateStatus::DistanceTooFar;
+      return true;
+    }
+    copyMatch(out.buffer + out.pos, dist, length);
+    out.pos += length;
+  }
+  return false;
+}
+
+InflateStatus huffmanBlock(BitInput& bits, Output& out, const LiteralTable& literalTable,
                            const uint32_t* distance) {
+  InflateStatus status;
+  if (huffmanBlockFast(bits, out, literalTable, distance, &status)) return status;
+  const uint32_t* literal = literalTable.codes;
   for (;;) {
     if (out.pos > kOutLimit) out.slide();
     bits.refill();  // 56 bits at least: enough for a whole length/distance pair
@@ -386,12 +485,14 @@ InflateStatus dynamicBlock(BitInput& bits, Output& out) {
     n += repeat;
   }
 
-  uint32_t literal[kLitTableSize];
+  LiteralTable literal;
   uint32_t distance[kDistTableSize];
-  if (!buildTable(lengths, literals, kLitRootBits, literalLengthMeaning, literal, kLitTableSize) ||
+  if (!buildTable(lengths, literals, kLitRootBits, literalLengthMeaning, literal.codes,
+                  kLitTableSize) ||
       !buildTable(lengths + literals, distances, kDistRootBits, distanceMeaning, distance,
                   kDistTableSize))
     return InflateStatus::BadCodeLengths;
+  buildPairTable(literal.codes, literal.pairs);
   return huffmanBlock(bits, out, literal, distance);
 }
 

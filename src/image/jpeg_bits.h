@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 struct JpegBitReader {
   const uint8_t* data;
@@ -20,6 +21,23 @@ struct JpegBitReader {
   JpegBitReader(const uint8_t* d, size_t n, size_t start) : data(d), size(n), pos(start) {}
 
   void fill() {
+    // Eight bytes at once when none of them is 0xFF. The bytes beyond the
+    // whole ones counted are ORed in again by the next fill, unchanged.
+    if (size - pos >= 8 && pos <= size) {
+      uint64_t word;
+      std::memcpy(&word, data + pos, 8);
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+      word = __builtin_bswap64(word);
+#endif
+      const uint64_t ones = 0x0101010101010101u;
+      if ((((~word) - ones) & word & (ones << 7)) == 0) {
+        bits |= word >> count;
+        const int bytes = (63 - count) >> 3;
+        pos += size_t(bytes);
+        count += 8 * bytes;
+        return;
+      }
+    }
     while (count <= 56) {
       uint64_t b = 0;
       if (pos < size) {

@@ -2,90 +2,56 @@
 
 #include <algorithm>
 
-namespace {
+#include "image/vector_paths.h"
 
-// Plain loops the compiler vectorises (the divisions by 100 become
-// multiplications); each is built twice below, for AVX2 and for any x86-64.
-#define JPEG_ALWAYS_INLINE __attribute__((always_inline)) inline
+#if TAVINO_HAS_AVX2
+void jpegCbTermsAvx2(const int32_t* cb, int count, int32_t* green, int32_t* blue);
+void jpegCrTermsAvx2(const int32_t* cr, int count, int32_t* red, int32_t* green);
+void jpegTermsToRgbAvx2(const int32_t* y, const int32_t* red, const int32_t* greenCb,
+                        const int32_t* greenCr, const int32_t* blue, int count, uint8_t* rgb,
+                        int chromaRepeat);
+#endif
 
-JPEG_ALWAYS_INLINE void cbTermsBody(const int32_t* cb, int count, int32_t* green, int32_t* blue) {
+void jpegCbTerms(const int32_t* cb, int count, int32_t* green, int32_t* blue) {
+#if TAVINO_HAS_AVX2
+  if (avx2PathsEnabled()) return jpegCbTermsAvx2(cb, count, green, blue);
+#endif
   for (int i = 0; i < count; i++) {
     green[i] = jpegGreenFromCb(cb[i]);
     blue[i] = jpegBlueFromCb(cb[i]);
   }
 }
 
-JPEG_ALWAYS_INLINE void crTermsBody(const int32_t* cr, int count, int32_t* red, int32_t* green) {
+void jpegCrTerms(const int32_t* cr, int count, int32_t* red, int32_t* green) {
+#if TAVINO_HAS_AVX2
+  if (avx2PathsEnabled()) return jpegCrTermsAvx2(cr, count, red, green);
+#endif
   for (int i = 0; i < count; i++) {
     red[i] = jpegRedFromCr(cr[i]);
     green[i] = jpegGreenFromCr(cr[i]);
   }
 }
 
-JPEG_ALWAYS_INLINE void termsToRgbBody(const int32_t* y, const int32_t* red, const int32_t* greenCb,
-                                       const int32_t* greenCr, const int32_t* blue, int count,
-                                       uint8_t* rgb) {
+void jpegTermsToRgb(const int32_t* y, const int32_t* red, const int32_t* greenCb,
+                    const int32_t* greenCr, const int32_t* blue, int count, uint8_t* rgb,
+                    int chromaRepeat) {
+#if TAVINO_HAS_AVX2
+  if (avx2PathsEnabled() && (chromaRepeat == 1 || chromaRepeat == 2))
+    return jpegTermsToRgbAvx2(y, red, greenCb, greenCr, blue, count, rgb, chromaRepeat);
+#endif
+  // Planar first, interleaved after, so the arithmetic loop stays simple.
   constexpr int kChunk = 32;
   uint8_t r[kChunk], g[kChunk], b[kChunk];
   for (int start = 0; start < count; start += kChunk) {
     const int n = std::min(kChunk, count - start);
     for (int i = start; i < start + n; i++) {
+      const int c = i / chromaRepeat;
       const uint32_t luma = static_cast<uint32_t>(y[i]);
-      r[i - start] = jpegClampByte(luma + static_cast<uint32_t>(red[i]));
-      g[i - start] = jpegClampByte(luma - static_cast<uint32_t>(greenCb[i]) -
-                                   static_cast<uint32_t>(greenCr[i]));
-      b[i - start] = jpegClampByte(luma + static_cast<uint32_t>(blue[i]));
+      r[i - start] = jpegClampByte(luma + static_cast<uint32_t>(red[c]));
+      g[i - start] = jpegClampByte(luma - static_cast<uint32_t>(greenCb[c]) -
+                                   static_cast<uint32_t>(greenCr[c]));
+      b[i - start] = jpegClampByte(luma + static_cast<uint32_t>(blue[c]));
     }
     for (int i = 0; i < n; i++, rgb += 3) rgb[0] = r[i], rgb[1] = g[i], rgb[2] = b[i];
   }
-}
-
-#define JPEG_COLOUR_VARIANT(suffix, attributes)                                                   \
-  attributes void cbTerms##suffix(const int32_t* cb, int n, int32_t* g, int32_t* b) {            \
-    cbTermsBody(cb, n, g, b);                                                                     \
-  }                                                                                               \
-  attributes void crTerms##suffix(const int32_t* cr, int n, int32_t* r, int32_t* g) {            \
-    crTermsBody(cr, n, r, g);                                                                     \
-  }                                                                                               \
-  attributes void termsToRgb##suffix(const int32_t* y, const int32_t* r, const int32_t* gb,       \
-                                     const int32_t* gr, const int32_t* b, int n, uint8_t* rgb) { \
-    termsToRgbBody(y, r, gb, gr, b, n, rgb);                                                      \
-  }
-
-JPEG_COLOUR_VARIANT(Plain, )
-#if defined(__x86_64__)
-JPEG_COLOUR_VARIANT(Avx2, __attribute__((target("avx2"))))
-#endif
-
-struct ColourFunctions {
-  decltype(&cbTermsPlain) cbTerms = cbTermsPlain;
-  decltype(&crTermsPlain) crTerms = crTermsPlain;
-  decltype(&termsToRgbPlain) termsToRgb = termsToRgbPlain;
-  ColourFunctions() {
-#if defined(__x86_64__)
-    __builtin_cpu_init();  // this may run before the runtime's own constructors
-    if (__builtin_cpu_supports("avx2")) {
-      cbTerms = cbTermsAvx2;
-      crTerms = crTermsAvx2;
-      termsToRgb = termsToRgbAvx2;
-    }
-#endif
-  }
-};
-
-const ColourFunctions colour;
-
-}  // namespace
-
-void jpegCbTerms(const int32_t* cb, int count, int32_t* green, int32_t* blue) {
-  colour.cbTerms(cb, count, green, blue);
-}
-
-void jpegCrTerms(const int32_t* cr, int count, int32_t* red, int32_t* green) {
-  colour.crTerms(cr, count, red, green);
-}
-
-void jpegTermsToRgb(const int32_t* y, const int32_t* red, const int32_t* greenCb,
-                    const int32_t* greenCr, const int32_t* blue, int count, uint8_t* rgb) {
-  colour.termsToRgb(y, red, greenCb, greenCr, blue, count, rgb);
 }

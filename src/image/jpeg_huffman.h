@@ -1,5 +1,5 @@
 // Huffman tables of the JPEG decoder: codes generated from the length
-// counts in definition order, decoded through a 9-bit lookup table with a
+// counts in definition order, decoded through an 11-bit lookup table with a
 // per-length range check for longer codes. A bit string decodes to the first
 // code, by increasing length, that it starts with, which is what a bit-serial
 // search finds even for incomplete or over-full tables.
@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-constexpr int kHuffFastBits = 9;
+constexpr int kHuffFastBits = 11;
 
 struct JpegHuffTable {
   int32_t count = 0;        // symbols defined, at most 256

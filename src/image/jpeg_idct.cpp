@@ -1,65 +1,55 @@
 #include "image/jpeg_idct.h"
 
+#include "image/jpeg_idct_body.h"
 #include "image/jpeg_tables.h"
+#include "image/vector_paths.h"
+
+#if TAVINO_HAS_AVX2
+void jpegIdctAvx2(const int32_t* coef, const uint8_t* positions, int count, int32_t* out,
+                  int stride);
+#endif
 
 namespace {
 
-// Adds the contribution of each non-zero coefficient to all 64 samples. The
-// shift is applied per term (not to the sum), so skipping zero coefficients
-// changes nothing, and unsigned arithmetic gives the 32-bit wrap-around
-// without undefined behaviour. Each term is a 64-lane loop the compiler
-// vectorises.
-__attribute__((always_inline)) inline void idctBody(const int32_t* coef, const uint8_t* positions,
-                                                    int count, int32_t* out) {
-  uint32_t acc[64] = {};
-  for (int n = 0; n < count; n++) {
-    const int pos = positions[n];
-    const uint32_t f = static_cast<uint32_t>(coef[pos]);
-    if (f == 0) continue;
-    const int32_t* basis = gJpegBasis[pos];
-    if (pos == 0) {
-      // Every DC basis entry is 2048, so the term is the same for all samples.
-      const uint32_t term = static_cast<uint32_t>(
-          static_cast<int32_t>((f << 9) * static_cast<uint32_t>(basis[0])) >> 10);
-      for (int i = 0; i < 64; i++) acc[i] += term;
-    } else if (pos < 8 || (pos & 7) == 0) {
-      const uint32_t scaled = f * 724u;
-      for (int i = 0; i < 64; i++)
-        acc[i] += static_cast<uint32_t>(
-            static_cast<int32_t>(scaled * static_cast<uint32_t>(basis[i])) >> 10);
-    } else {
-      for (int i = 0; i < 64; i++) acc[i] += f * static_cast<uint32_t>(basis[i]);
+void idctPortable(const int32_t* coef, const uint8_t* positions, int count, int32_t* out,
+                  int stride) {
+  JpegIdctQuarters q;
+  jpegIdctAccumulate(coef, positions, count, q);
+  uint32_t quad[4][16];  // by quadrant: top left, top right, bottom left, bottom right
+  for (int i = 0; i < 16; i++) {
+    const uint32_t even = q.dc + q.plus[0][i];
+    quad[0][i] = even + q.plus[1][i] + q.plus[2][i] + q.plus[3][i];
+    quad[1][i] = even + q.minus[1][i] + q.plus[2][i] + q.minus[3][i];
+    quad[2][i] = even + q.plus[1][i] + q.minus[2][i] + q.minus[3][i];
+    quad[3][i] = even + q.minus[1][i] + q.minus[2][i] + q.plus[3][i];
+  }
+  const int32_t* centre = gJpegBasis[36];
+  for (int y = 0; y < 8; y++) {
+    for (int x = 0; x < 8; x++) {
+      const int yq = y < 4 ? y : 7 - y, xq = x < 4 ? x : 7 - x;
+      const uint32_t sum = quad[(y >= 4) * 2 + (x >= 4)][4 * yq + xq] +
+                           q.centre * static_cast<uint32_t>(centre[8 * y + x]);
+      out[stride * y + x] = (static_cast<int32_t>(sum) >> 13) + 128;
     }
   }
-  for (int i = 0; i < 64; i++) out[i] = (static_cast<int32_t>(acc[i]) >> 13) + 128;
 }
-
-void idctPlain(const int32_t* coef, const uint8_t* positions, int count, int32_t* out) {
-  idctBody(coef, positions, count, out);
-}
-
-#if defined(__x86_64__)
-// AVX2 has the 32-bit vector multiply the plain x86-64 target lacks.
-__attribute__((target("avx2"))) void idctAvx2(const int32_t* coef, const uint8_t* positions,
-                                              int count, int32_t* out) {
-  idctBody(coef, positions, count, out);
-}
-#endif
-
-using IdctFunction = void (*)(const int32_t*, const uint8_t*, int, int32_t*);
-
-IdctFunction chooseIdct() {
-#if defined(__x86_64__)
-  __builtin_cpu_init();  // this may run before the runtime's own constructors
-  if (__builtin_cpu_supports("avx2")) return idctAvx2;
-#endif
-  return idctPlain;
-}
-
-const IdctFunction idct = chooseIdct();
 
 }  // namespace
 
-void jpegIdct(const int32_t* coef, const uint8_t* positions, int count, int32_t* out) {
-  idct(coef, positions, count, out);
+void jpegIdct(const int32_t* coef, const uint8_t* positions, int count, int32_t* out,
+              int stride) {
+  // A block with only its DC coefficient is flat: most chroma blocks are.
+  if (count == 1 && positions[0] == 0) {
+    const uint32_t f = static_cast<uint32_t>(coef[0]);
+    const uint32_t term = static_cast<uint32_t>(
+        static_cast<int32_t>((f << 9) * static_cast<uint32_t>(gJpegBasis[0][0])) >> 10);
+    const int32_t value = (static_cast<int32_t>(term) >> 13) + 128;
+    for (int y = 0; y < 8; y++)
+      for (int x = 0; x < 8; x++) out[stride * y + x] = value;
+    return;
+  }
+#if TAVINO_HAS_AVX2
+  if (avx2PathsEnabled()) return jpegIdctAvx2(coef, positions, count, out, stride);
+#endif
+  idctPortable(coef, positions, count, out, stride);
 }

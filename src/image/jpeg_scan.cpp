@@ -42,10 +42,21 @@ JpegError decodeBlock(JpegBitReader& in, const Component& comp, int32_t& predict
                       uint8_t* positions, int* count) {
   int n = 0;
   int symbol;
-  JpegError e = decodeSymbol(in, *comp.dc, &symbol);
-  if (e != JpegError::None) return e;
-  if (symbol > 16) return JpegError::BadDcSize;
-  const int32_t diff = symbol == 0 ? 0 : extend(in.take(symbol), symbol);
+  JpegError e = JpegError::None;
+  int32_t diff;
+  // A short DC code with its magnitude bits comes out of the AC shortcut
+  // table as a run of 0; anything else takes the general path.
+  if (in.count < 32) in.fill();
+  const int32_t quickDc = comp.dc->fastAc[in.bits >> (64 - kHuffFastBits)];
+  if (quickDc != 0 && (quickDc & 0xF00) == 0) {
+    in.skip(quickDc & 31);
+    diff = quickDc >> 16;
+  } else {
+    e = decodeSymbol(in, *comp.dc, &symbol);
+    if (e != JpegError::None) return e;
+    if (symbol > 16) return JpegError::BadDcSize;
+    diff = symbol == 0 ? 0 : extend(in.take(symbol), symbol);
+  }
   predictor = static_cast<int32_t>(static_cast<uint32_t>(predictor) + static_cast<uint32_t>(diff));
   coef[0] = static_cast<int32_t>(static_cast<uint32_t>(predictor) *
                                  static_cast<uint32_t>(comp.quant[0]));
@@ -69,6 +80,12 @@ JpegError decodeBlock(JpegBitReader& in, const Component& comp, int32_t& predict
                                        static_cast<uint32_t>(comp.quant[pos]));
       positions[n++] = static_cast<uint8_t>(pos);
       continue;
+    }
+    // A short end-of-block code: once in nearly every block.
+    const uint16_t entry = ac.fast[in.bits >> (64 - kHuffFastBits)];
+    if (entry != 0 && (entry & 0xFF) == 0) {
+      in.skip(entry >> 8);
+      break;
     }
     e = decodeSymbol(in, ac, &symbol);
     if (e != JpegError::None) break;
@@ -148,9 +165,12 @@ JpegError jpegDecodeScan(const uint8_t* data, size_t size, const JpegSetup& s, u
                          s.hmax / s.H[c], s.vmax / s.V[c]};
   }
 
-  // MCU buffers: luma, and the colour terms of the chroma repeated to every
-  // pixel (the conversion is per position, so repeating the terms equals
-  // repeating the samples). Missing chroma stays at 128.
+  // MCU buffers: luma, and the colour terms of the chroma (the conversion is
+  // per position, so repeating the terms equals repeating the samples).
+  // Terms are kept at the chroma's own resolution when the colour step can
+  // repeat them across by itself (every chroma sample used once or twice
+  // across); otherwise they are repeated to every pixel here. Missing chroma
+  // stays at 128.
   enum { kRed, kGreenCr, kGreenCb, kBlue };
   static int32_t luma[kMcuSamples];
   static int32_t terms[4][kMcuSamples];
@@ -159,6 +179,19 @@ JpegError jpegDecodeScan(const uint8_t* data, size_t size, const JpegSetup& s, u
   jpegCrTerms(&grey, 1, &greyTerms[kRed], &greyTerms[kGreenCr]);
   jpegCbTerms(&grey, 1, &greyTerms[kGreenCb], &greyTerms[kBlue]);
   for (int t = 0; t < 4; t++) std::fill(terms[t], terms[t] + kMcuSamples, greyTerms[t]);
+
+  int chromaRepeat = s.components > 1 ? comps[1].repeatX : 1;
+  for (int c = 2; c < s.components; c++)
+    if (comps[c].repeatX != chromaRepeat) chromaRepeat = 0;
+  if (chromaRepeat > 2) chromaRepeat = 0;
+  const bool ownResolution = chromaRepeat != 0;
+  if (!ownResolution) chromaRepeat = 1;
+  struct ChromaRows {
+    int stride, repeatY;  // stride 0: the same (grey) row for every pixel row
+  } chroma[3] = {{0, 1}, {0, 1}, {0, 1}};
+  for (int c = 1; c < s.components; c++)
+    chroma[c] = ownResolution ? ChromaRows{comps[c].mcuBlocksAcross * 8, comps[c].repeatY}
+                              : ChromaRows{mcuW, 1};
   alignas(32) int32_t termA[64], termB[64];
 
   alignas(32) int32_t coef[64] = {};
@@ -177,17 +210,41 @@ JpegError jpegDecodeScan(const uint8_t* data, size_t size, const JpegSetup& s, u
             int count = 0;
             JpegError e = decodeBlock(in, comp, predictor[c], coef, positions, &count);
             if (e != JpegError::None) return e;
+            if (c == 0) {
+              int32_t* at = &luma[v * 8 * comp.repeatY * mcuW + h * 8 * comp.repeatX];
+              if (comp.repeatX == 1 && comp.repeatY == 1) {
+                jpegIdct(coef, positions, count, at, mcuW);  // straight into place
+              } else {
+                jpegIdct(coef, positions, count, samples);
+                replicate(samples, comp, mcuW, at);
+              }
+              for (int n = 0; n < count; n++) coef[positions[n]] = 0;
+              continue;
+            }
             jpegIdct(coef, positions, count, samples);
             for (int n = 0; n < count; n++) coef[positions[n]] = 0;
-            const int at = v * 8 * comp.repeatY * mcuW + h * 8 * comp.repeatX;
-            if (c == 0) {
-              replicate(samples, comp, mcuW, &luma[at]);
-            } else {
-              const bool cb = c == 1;
+            const bool cb = c == 1;
+            int32_t* first = terms[cb ? kGreenCb : kRed];
+            int32_t* second = terms[cb ? kBlue : kGreenCr];
+            if (ownResolution) {
+              const int stride = chroma[c].stride, at = v * 8 * stride + h * 8;
+              if (stride == 8) {  // a single block: its rows are already in place
+                if (cb) jpegCbTerms(samples, 64, first, second);
+                else jpegCrTerms(samples, 64, first, second);
+                continue;
+              }
               if (cb) jpegCbTerms(samples, 64, termA, termB);
               else jpegCrTerms(samples, 64, termA, termB);
-              replicate(termA, comp, mcuW, &terms[cb ? kGreenCb : kRed][at]);
-              replicate(termB, comp, mcuW, &terms[cb ? kBlue : kGreenCr][at]);
+              for (int i = 0; i < 8; i++) {
+                std::copy(termA + 8 * i, termA + 8 * i + 8, first + at + i * stride);
+                std::copy(termB + 8 * i, termB + 8 * i + 8, second + at + i * stride);
+              }
+            } else {
+              if (cb) jpegCbTerms(samples, 64, termA, termB);
+              else jpegCrTerms(samples, 64, termA, termB);
+              const int at = v * 8 * comp.repeatY * mcuW + h * 8 * comp.repeatX;
+              replicate(termA, comp, mcuW, &first[at]);
+              replicate(termB, comp, mcuW, &second[at]);
             }
           }
         }
@@ -199,9 +256,10 @@ JpegError jpegDecodeScan(const uint8_t* data, size_t size, const JpegSetup& s, u
       const int rows = std::min(mcuH, height - y0);
       for (int i = 0; i < rows; i++) {
         uint8_t* dst = out + rowBytes * size_t(height - 1 - (y0 + i)) + size_t(x0) * 3;
-        const int at = i * mcuW;
-        jpegTermsToRgb(&luma[at], &terms[kRed][at], &terms[kGreenCb][at], &terms[kGreenCr][at],
-                       &terms[kBlue][at], cols, dst);
+        const int cbRow = i / chroma[1].repeatY * chroma[1].stride;
+        const int crRow = i / chroma[2].repeatY * chroma[2].stride;
+        jpegTermsToRgb(&luma[i * mcuW], &terms[kRed][crRow], &terms[kGreenCb][cbRow],
+                       &terms[kGreenCr][crRow], &terms[kBlue][cbRow], cols, dst, chromaRepeat);
       }
 
       if (s.restart && ++mcuCount == s.restartInterval) {

@@ -13,6 +13,7 @@ const int32_t gJpegZigZag[64] = {
 
 int32_t gJpegCosTable[4096];
 int32_t gJpegBasis[64][64];
+alignas(32) int32_t gJpegQuarterBasis[64][16];
 
 namespace {
 const int32_t gBitChange[8] = {128, 64, 32, 16, 8, 4, 2, 1};
@@ -31,6 +32,7 @@ void jpegBuildTables() {
           int32_t entry = static_cast<int32_t>(t);
           gJpegCosTable[512 * y + 64 * v + 8 * x + u] = entry;
           gJpegBasis[8 * v + u][8 * y + x] = entry;
+          if (x < 4 && y < 4) gJpegQuarterBasis[8 * v + u][4 * y + x] = entry;
         }
   tablesBuilt = true;
 }

@@ -17,5 +17,11 @@ void jpegBuildTables();
 // 64 samples one coefficient contributes to lie next to each other.
 extern int32_t gJpegBasis[64][64];
 
+// One quarter of each coefficient's basis, entry [8v + u][4y + x] for x, y
+// below 4: mirroring x (or y) changes only the sign for odd u (or v), so the
+// quarter holds the whole basis of every coefficient but (4, 4), whose
+// truncated entries are not symmetric.
+alignas(32) extern int32_t gJpegQuarterBasis[64][16];
+
 // Builds gBitC (bit i of byte v, most significant first) unless gJpegWTable says it is built.
 void jpegBuildBitTable();

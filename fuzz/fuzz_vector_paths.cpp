@@ -1,0 +1,99 @@
+// The AVX2 kernels against the portable code on arbitrary input: the scaler
+// (sizes and pixels from the input), the IDCT (any coefficients, so sums
+// wrap) and the colour conversion (any samples, whole or half-resolution
+// chroma). Any difference aborts. Without AVX2 there is nothing to compare.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "display/display.h"
+#include "image/jpeg_colour.h"
+#include "image/jpeg_idct.h"
+#include "image/jpeg_tables.h"
+#include "image/vector_paths.h"
+#include "scenario/engine_state.h"
+
+namespace {
+
+struct Input {
+  const uint8_t* data;
+  size_t size, pos = 0;
+  uint8_t byte() { return pos < size ? data[pos++] : 0; }
+  int32_t word() {
+    uint32_t v = 0;
+    for (int i = 0; i < 4; i++) v = v << 8 | byte();
+    return int32_t(v);
+  }
+};
+
+void checkScaler(Input& in) {
+  const int sw = 1 + in.byte() % 40, sh = 1 + in.byte() % 40;
+  const int dw = 1 + in.byte() % 40, dh = 1 + in.byte() % 40;
+  for (int y = 0; y < sh; y++)
+    for (int x = 0; x < sw * 3; x++) gHaikeiBits[size_t(y) * kFrameStride + size_t(x)] = in.byte();
+  std::vector<uint8_t> rows[2];
+  for (int avx2 = 0; avx2 < 2; avx2++) {
+    chooseAvx2Paths(avx2 != 0);
+    rOPGresize(gUraCash, dw, dh, gHaikeiBits, sw, sh);
+    for (int y = 0; y < dh; y++)
+      rows[avx2].insert(rows[avx2].end(), gUraCash + size_t(y) * kFrameStride,
+                        gUraCash + size_t(y) * kFrameStride + size_t(dw) * 3);
+  }
+  if (rows[0] != rows[1]) std::abort();
+}
+
+void checkIdct(Input& in) {
+  jpegBuildTables();
+  int32_t coef[64] = {};
+  uint8_t positions[64];
+  int count = 1 + in.byte() % 64;
+  positions[0] = 0;
+  coef[0] = in.word();
+  for (int n = 1; n < count; n++) {
+    positions[n] = uint8_t(n);  // distinct positions, as the decoder lists them
+    const uint8_t kind = in.byte();
+    coef[n] = kind & 1 ? in.word() : int32_t(int8_t(in.byte())) * (kind >> 1);
+  }
+  int32_t out[2][64];
+  for (int avx2 = 0; avx2 < 2; avx2++) {
+    chooseAvx2Paths(avx2 != 0);
+    jpegIdct(coef, positions, count, out[avx2]);
+  }
+  if (std::memcmp(out[0], out[1], sizeof out[0]) != 0) std::abort();
+}
+
+void checkColour(Input& in) {
+  const int count = 1 + in.byte() % 40, repeat = 1 + in.byte() % 2;
+  const int chroma = (count + repeat - 1) / repeat;
+  std::vector<int32_t> y(static_cast<size_t>(count)), cb(static_cast<size_t>(chroma)),
+      cr(static_cast<size_t>(chroma));
+  for (auto& v : y) v = in.word();
+  for (auto& v : cb) v = in.word();
+  for (auto& v : cr) v = in.word();
+  std::vector<uint8_t> rgb[2];
+  for (int avx2 = 0; avx2 < 2; avx2++) {
+    chooseAvx2Paths(avx2 != 0);
+    std::vector<int32_t> red(cr.size()), greenCr(cr.size()), greenCb(cb.size()), blue(cb.size());
+    jpegCrTerms(cr.data(), chroma, red.data(), greenCr.data());
+    jpegCbTerms(cb.data(), chroma, greenCb.data(), blue.data());
+    rgb[avx2].assign(size_t(count) * 3, 0);
+    jpegTermsToRgb(y.data(), red.data(), greenCb.data(), greenCr.data(), blue.data(), count,
+                   rgb[avx2].data(), repeat);
+  }
+  if (rgb[0] != rgb[1]) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (!chooseAvx2Paths(true)) return 0;
+  Input in{data, size};
+  switch (in.byte() % 3) {
+    case 0: checkScaler(in); break;
+    case 1: checkIdct(in); break;
+    default: checkColour(in); break;
+  }
+  return 0;
+}

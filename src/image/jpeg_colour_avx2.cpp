@@ -1,0 +1,109 @@
+// Colour conversion with AVX2: eight pixels a step, the clamp done by the
+// saturating packs, and the R, G, B bytes interleaved by one byte shuffle.
+#include "image/vector_paths.h"
+
+#if TAVINO_HAS_AVX2
+#include <immintrin.h>
+
+#include <cstring>
+
+#include "image/jpeg_colour.h"
+
+#define AVX2 __attribute__((target("avx2")))
+
+namespace {
+
+// v / 100 truncated toward zero for any 32-bit v: the high half of the
+// product with 2^37 / 100 rounded up, shifted by 5, plus one for negatives.
+AVX2 inline __m256i divideBy100(__m256i v) {
+  const __m256i magic = _mm256_set1_epi32(1374389535);  // ceil(2^37 / 100)
+  const __m256i evenProducts = _mm256_mul_epi32(v, magic);
+  const __m256i oddProducts = _mm256_mul_epi32(_mm256_srli_epi64(v, 32), magic);
+  const __m256i high = _mm256_blend_epi32(_mm256_srli_epi64(evenProducts, 32), oddProducts, 0xAA);
+  const __m256i quotient = _mm256_srai_epi32(high, 5);
+  return _mm256_sub_epi32(quotient, _mm256_srai_epi32(v, 31));
+}
+
+AVX2 inline __m256i load(const int32_t* p) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+AVX2 inline void store(int32_t* p, __m256i v) {
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+}
+
+// Terms a*x - b, then / 100; wrapping like the scalar formula.
+AVX2 inline __m256i term(__m256i x, int a, int b) {
+  return divideBy100(
+      _mm256_sub_epi32(_mm256_mullo_epi32(x, _mm256_set1_epi32(a)), _mm256_set1_epi32(b)));
+}
+
+// Four terms, each repeated for two neighbouring pixels.
+AVX2 inline __m256i repeatPairs(const int32_t* p) {
+  const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  return _mm256_permutevar8x32_epi32(_mm256_castsi128_si256(four),
+                                     _mm256_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3));
+}
+
+}  // namespace
+
+AVX2 void jpegCbTermsAvx2(const int32_t* cb, int count, int32_t* green, int32_t* blue) {
+  int i = 0;
+  for (; i + 8 <= count; i += 8) {
+    const __m256i x = load(cb + i);
+    store(green + i, term(x, 34, 4352));
+    store(blue + i, term(x, 177, 22656));
+  }
+  for (; i < count; i++) green[i] = jpegGreenFromCb(cb[i]), blue[i] = jpegBlueFromCb(cb[i]);
+}
+
+AVX2 void jpegCrTermsAvx2(const int32_t* cr, int count, int32_t* red, int32_t* green) {
+  int i = 0;
+  for (; i + 8 <= count; i += 8) {
+    const __m256i x = load(cr + i);
+    store(red + i, term(x, 140, 17920));
+    store(green + i, term(x, 71, 9088));
+  }
+  for (; i < count; i++) red[i] = jpegRedFromCr(cr[i]), green[i] = jpegGreenFromCr(cr[i]);
+}
+
+AVX2 void jpegTermsToRgbAvx2(const int32_t* y, const int32_t* red, const int32_t* greenCb,
+                             const int32_t* greenCr, const int32_t* blue, int count, uint8_t* rgb,
+                             int chromaRepeat) {
+  // Per 128-bit lane the packs leave R0-3 G0-3 B0-3 B0-3; pick R G B per pixel.
+  const __m256i interleave = _mm256_setr_epi8(0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, -1, -1, -1, -1,
+                                              0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, -1, -1, -1, -1);
+  for (int i = 0; i < count; i += 8) {
+    const int n = count - i < 8 ? count - i : 8;
+    const int c = i / chromaRepeat;
+    const int32_t *luma = y + i, *r = red + c, *gb = greenCb + c, *gr = greenCr + c, *b = blue + c;
+    int32_t tail[5][8];
+    if (n < 8) {
+      // The last pixels: copy what exists so that no load runs past the rows.
+      const int terms = (n + chromaRepeat - 1) / chromaRepeat;
+      for (int k = 0; k < 8; k++) {
+        const int at = k < terms ? k : 0;
+        tail[0][k] = y[i + (k < n ? k : 0)];
+        tail[1][k] = r[at], tail[2][k] = gb[at], tail[3][k] = gr[at], tail[4][k] = b[at];
+      }
+      luma = tail[0], r = tail[1], gb = tail[2], gr = tail[3], b = tail[4];
+    }
+    __m256i tr, tgb, tgr, tb;
+    if (chromaRepeat == 1) {
+      tr = load(r), tgb = load(gb), tgr = load(gr), tb = load(b);
+    } else {
+      tr = repeatPairs(r), tgb = repeatPairs(gb), tgr = repeatPairs(gr), tb = repeatPairs(b);
+    }
+    const __m256i y8 = load(luma);
+    const __m256i red8 = _mm256_add_epi32(y8, tr);
+    const __m256i green8 = _mm256_sub_epi32(_mm256_sub_epi32(y8, tgb), tgr);
+    const __m256i blue8 = _mm256_add_epi32(y8, tb);
+    const __m256i bytes = _mm256_packus_epi16(_mm256_packs_epi32(red8, green8),
+                                              _mm256_packs_epi32(blue8, blue8));
+    const __m256i pixels = _mm256_shuffle_epi8(bytes, interleave);
+    alignas(32) uint8_t packed[32];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(packed), _mm256_castsi256_si128(pixels));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(packed + 12), _mm256_extracti128_si256(pixels, 1));
+    std::memcpy(rgb + 3 * i, packed, n == 8 ? 24 : size_t(3 * n));
+  }
+}
+#endif
