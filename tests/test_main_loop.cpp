@@ -118,22 +118,3 @@ TEST_F(MainLoop, AutomaticAdvanceRunsTheReaderEveryPass) {
   // The start ran up to the first refused version; each of the passes one more step.
   EXPECT_EQ((Ints{gPasses, gFlag16[0]}), (Ints{10, 1 + 10}));
 }
-
-// The tick counter, driven by a stand-in clock.
-static uint32_t fakeNow;
-
-TEST(TickCount, CountsSinceTheResetAndAWrapCountsOneShort) {
-  gTicksSource = [] { return fakeNow; };
-  fakeNow = 1000;
-  resetTickCount();
-  fakeNow = 1016;
-  EXPECT_EQ(getTickCount(), 16u);
-  EXPECT_EQ(getTickCount(), 16u) << "no time passed: the count stays";
-  fakeNow = 4294967290u;
-  resetTickCount();
-  fakeNow = 5;  // 11 ms later, across the wrap
-  EXPECT_EQ(getTickCount(), 10u);
-  fakeNow = 25;
-  EXPECT_EQ(getTickCount(), 30u);
-  gTicksSource = nullptr;
-}
