@@ -26,8 +26,8 @@ class BmpTest : public PlayerDirTest {
     fillFrame();
     SystemSizeW = 640, SystemSizeH = 480;
   }
-  void draw(const Bytes& file, uint32_t layer, bool clear = true) {
-    if (clear) fillFrame();
+  void draw(const Bytes& file, uint32_t layer) {
+    fillFrame();
     writeFile("5.jpg", file);
     rOPGbmp(gHaikeiBits, 5, layer);
   }
@@ -52,7 +52,7 @@ TEST_F(BmpTest, EveryDepthAndPaddingDrawsTheRightPixels) {
 TEST_F(BmpTest, TopDownDrawsLikeBottomUpIncludingTheKey) {
   // The key is the bottom-left pixel; it also appears inside the figure.
   auto figure = [](int x, int y) { return (x + y) % 4 == 0 || (x == 0 && y == 9) ? Rgb{1, 2, 3} : pattern(x, y); };
-  for (uint32_t layer : {0u, 1u, 2u, 3u, 6u})
+  for (uint32_t layer : {0u, 2u, 6u})
     for (int bits : {16, 24, 32}) {
       draw(makeBmp(21, 10, bits, figure), layer);
       const Bytes bottomUp = frame();
@@ -70,26 +70,19 @@ TEST_F(BmpTest, KeyColourMakesHolesAndDarkensTheFirstVisiblePixelOfEachRun) {
   };
   SystemSizeW = 6;  // centre layer at x = 0
   draw(makeBmp(6, 3, 24, figure), 1);
-  const bool hole[] = {true, true, false, false, true, false};
-  for (int x = 0; x < 6; x++) EXPECT_EQ(untouched(x, 0), hole[x]) << x;
-  EXPECT_EQ(pixelAt(2, 0), half);
-  EXPECT_EQ(pixelAt(3, 0), ink);
-  EXPECT_EQ(pixelAt(5, 0), half);
-  for (int x = 0; x < 6; x++) EXPECT_EQ(pixelAt(x, 1), ink) << "the edge flag carries over the row end";
-  EXPECT_TRUE(untouched(0, 2));
-  EXPECT_EQ(pixelAt(3, 2), half);
+  const Rgb want[3][6] = {{kUntouched, kUntouched, half, ink, kUntouched, half},
+                          {ink, ink, ink, ink, ink, ink},  // the edge flag carries over the row end
+                          {kUntouched, kUntouched, kUntouched, half, kUntouched, kUntouched}};
+  for (int i = 0; i < 18; i++) EXPECT_EQ(pixelAt(i % 6, i / 6), want[i / 6][i % 6]) << i % 6 << "," << i / 6;
 }
 
 TEST_F(BmpTest, CharactersStopAtTheDesignHeightBackgroundsDoNot) {
   auto rows = [](int, int y) { return Rgb{uint8_t(y), uint8_t(y >> 8), 200}; };
   draw(makeBmp(4, 600, 24, rows), 1);
-  EXPECT_EQ(pixelAt(319, 0), rows(1, 0));
-  EXPECT_FALSE(untouched(319, 479));
-  EXPECT_TRUE(untouched(319, 480));
+  EXPECT_TRUE(pixelAt(319, 0) == rows(1, 0) && !untouched(319, 479) && untouched(319, 480));
   SystemSizeH = 100;
   draw(makeBmp(4, 600, 24, rows), 0);
-  EXPECT_EQ(pixelAt(0, 599), rows(0, 599));
-  EXPECT_TRUE(untouched(0, 600));
+  EXPECT_TRUE(pixelAt(0, 599) == rows(0, 599) && untouched(0, 600));
 }
 
 TEST_F(BmpTest, FailuresClearWhatTheyShould) {
@@ -129,16 +122,13 @@ TEST_F(BmpTest, ShortFileDrawsOnlyTheRowsItHolds) {
 
 TEST_F(BmpTest, PicturesLargerThanTheFrameAreClipped) {
   draw(makeBmp(2000, 3, 24, pattern), 0);  // columns past 1919 must not wrap
-  EXPECT_EQ(pixelAt(1919, 0), pattern(1919, 0));
-  EXPECT_EQ(pixelAt(0, 1), pattern(0, 1));
+  EXPECT_TRUE(pixelAt(1919, 0) == pattern(1919, 0) && pixelAt(0, 1) == pattern(0, 1));
   SystemSizeW = 1920, SystemSizeH = 1080;
   auto ink = [](int x, int y) { return x == 0 && y == 1 ? Rgb{0, 0, 0} : Rgb{77, 77, 77}; };
   draw(makeBmp(1000, 2, 24, ink), 3);  // x0 = 940
-  EXPECT_EQ(pixelAt(1919, 0), (Rgb{77, 77, 77}));
-  EXPECT_TRUE(untouched(0, 1));
+  EXPECT_TRUE(pixelAt(1919, 0) == (Rgb{77, 77, 77}) && untouched(0, 1));
   draw(makeBmp(3000, 2, 24, ink), 2);  // x0 = -1020
-  EXPECT_EQ(pixelAt(0, 0), (Rgb{77, 77, 77}));
-  EXPECT_TRUE(untouched(0, 2));
+  EXPECT_TRUE(pixelAt(0, 0) == (Rgb{77, 77, 77}) && untouched(0, 2));
 }
 
 TEST_F(BmpTest, DecodeToolWritesTheConvertedPicture) {
