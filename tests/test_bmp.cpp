@@ -49,6 +49,16 @@ TEST_F(BmpTest, EveryDepthAndPaddingDrawsTheRightPixels) {
     }
 }
 
+// Five bits a channel times eight, the top bit ignored; not widened to 255.
+TEST_F(BmpTest, SixteenBitPixelsAreFiveFiveFiveTimesEight) {
+  const uint16_t words[] = {0x7FFF, 0x8000, 0x7C00, 0x03E0, 0x001F, 0x0421};
+  const Rgb want[] = {{248, 248, 248}, {0, 0, 0}, {248, 0, 0}, {0, 248, 0}, {0, 0, 248}, {8, 8, 8}};
+  Bytes file = makeBmp(6, 1, 16, pattern);
+  for (int i = 0; i < 6; i++) file[54 + 2 * i] = uint8_t(words[i]), file[55 + 2 * i] = uint8_t(words[i] >> 8);
+  draw(file, 0);
+  for (int i = 0; i < 6; i++) EXPECT_EQ(pixelAt(i, 0), want[i]) << "word " << std::hex << words[i];
+}
+
 TEST_F(BmpTest, TopDownDrawsLikeBottomUpIncludingTheKey) {
   // The key is the bottom-left pixel; it also appears inside the figure.
   auto figure = [](int x, int y) { return (x + y) % 4 == 0 || (x == 0 && y == 9) ? Rgb{1, 2, 3} : pattern(x, y); };

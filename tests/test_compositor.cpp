@@ -134,25 +134,3 @@ TEST_F(Compositor, ChoiceBarsAt72PixelFont) {
   EXPECT_EQ(GetCapturedStdout(), "0 : 228\n") << "a third question line makes the box taller";
   expectComposed({{1160, 227, kWin}});
 }
-
-TEST_F(Compositor, WindowAndBarsAt40PixelFontInALetterboxCoverFractionalRows) {
-  window(720, 480, 40);  // picture 720 x 405 from row 37.5; left = 96
-  HaikeiCGtype = 0xFFFFFF;
-  std::strcpy(Msg1, kOneCharacter);
-  rGame(1);
-  const Rgb tint{255, 255, 127};
-  expectComposed({{600, 252, kWhite}, {600, 253, tint}, {600, 410, tint}, {600, 411, kWhite},
-                  {77, 300, kWhite},  {78, 300, tint},  {645, 300, tint}, {646, 300, kWhite},
-                  {600, 36, kBlack}});
-
-  HaikeiCGtype = 0x000000, Msg1[0] = 0;  // bar columns 60..667
-  SelectMode = 1, SelectNow = 0;
-  std::strcpy(SelectMsg1, kOneCharacter);
-  CaptureStdout();
-  rGame(1);
-  EXPECT_EQ(GetCapturedStdout(), "") << "no question, no box";
-  // b = 169.5: rows 169 .. 209 (y < 209.5); no message window below.
-  expectComposed({{660, 168, kBlack}, {660, 169, kLit}, {660, 209, kLit}, {660, 210, kBlack},
-                  {59, 180, kBlack},  {60, 180, kLit},  {667, 180, kLit}, {668, 180, kBlack},
-                  {660, 400, kBlack}});
-}

@@ -80,28 +80,13 @@ class MenuPlay : public PlayerDirTest {
   PlayRun play(const std::string& keys) { return playScenario(dir_, keys, "--mode 131"); }
   // Pixels of `rgb` in the band of one text row, from x0 to the right edge.
   static int inkInRow(const PpmImage& f, int x0, int y0, uint32_t rgb) { return inkIn(f, x0, y0, f.width, y0 + kFs, rgb); }
-  static bool allWhite(const PpmImage& f, int x0, int y0) { return inkInRow(f, x0, y0, 0xFFFFFF) == (f.width - x0) * kFs; }
+  static bool allWhite(const PpmImage& f, int x0, int y0) {
+    return inkInRow(f, x0, y0, 0xFFFFFF) == (f.width - x0) * kFs;
+  }
   bool hasFont_ = false;
 };
 
 }  // namespace
-
-TEST_F(MenuPlay, TitleScreenOffersOnlyStartAndLoad) {
-  writeFile("sinario.txt", "SCENE:3\nMSG:\x82\xa0\nKEYWAIT:\n");
-  // Down stays on start; up reaches load, and neither up nor Space goes further
-  // (nothing to return to): down and Return start the story.
-  const PlayRun r = play("down,up,kp8,space,kp2,enter");
-  ASSERT_EQ(r.status, 0) << r.output;
-  EXPECT_EQ(r.state.at("menumode") + " " + r.state.at("SceneNum"), "0 3") << "the story started";
-  ASSERT_GE(r.frames, 2);
-  if (!hasFont_) GTEST_SKIP() << "no demo font: labels not checked";
-  const PpmImage title = r.frame(1);
-  // Only the start entry, with the cursor beside it; header in blue.
-  for (int row = 0; row < 3; row++) EXPECT_TRUE(allWhite(title, kFs, row * (kFs + 4))) << row;
-  EXPECT_TRUE(inkInRow(title, kFs, 3 * kFs + 12, 0x000000) > 100 && inkInRow(title, 0, 7 * kFs + 28, 0x0000FF) > 100 &&
-              inkInRow(title, 0, 8 * kFs + 32, 0x10004F) > 100);
-  EXPECT_FALSE(allWhite(r.frame(2), 0, 2 * (kFs + 4))) << "the first Up moves to the hidden load entry";
-}
 
 TEST_F(MenuPlay, SaveDuringPlayThenLoadFromTheTitleScreen) {
   writeFile("sinario.txt",

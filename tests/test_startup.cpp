@@ -3,7 +3,7 @@
 #include <string>
 
 #include "main/video_modes.h"
-#include "support/play_support.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -42,19 +42,5 @@ TEST_F(Startup, BadArgumentsPrintTheirLinesAndFail) {
     const CommandResult r = runCommand(player(args));
     EXPECT_EQ(r.status, 255) << args;
     EXPECT_EQ(r.output, output) << args;
-  }
-}
-
-TEST_F(Startup, ModesOpenTheirWindowWithTheDerivedFontSize) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"7", "video mode=7\nFontSize=32\nvideo size = 576 x 460\n"},
-      {"161", "video mode=161\nFontSize=32\nvideo size = 574 x 384\n"},
-      {"0:0:133", "video mode=133\nFontSize=96\nvideo size = 1920 x 1080\n"},
-      {"13", "video mode=13\nFontSize=96\nvideo size = 1920 x 1080\n"},
-      {"11", "video mode=11\nFontSize=72\nvideo size = 1280 x 768\n"}};
-  for (const auto& [mode, output] : cases) {
-    const PlayRun r = playScenario(dir_, "", std::string("--mode '") + mode + "'");
-    EXPECT_EQ(r.status, 0) << mode;
-    EXPECT_EQ(r.output.rfind(output, 0), 0u) << mode << ": " << r.output;
   }
 }
