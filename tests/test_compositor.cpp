@@ -71,7 +71,8 @@ TEST_F(Compositor, BackgroundColourFillsTheDesignScaledAndCentred) {
     HaikeiCGtype = 0x336699;
     rGame(1);
     const Rgb colour{0x33, 0x66, 0x99};
-    const int x1 = c.x0 + c.pictureW - 1, y1 = c.y0 + c.pictureH - 1, mx = c.x0 + c.pictureW / 2, my = c.y0 + c.pictureH / 2;
+    const int x1 = c.x0 + c.pictureW - 1, y1 = c.y0 + c.pictureH - 1;
+    const int mx = c.x0 + c.pictureW / 2, my = c.y0 + c.pictureH / 2;
     SCOPED_TRACE(std::to_string(c.designW) + "x" + std::to_string(c.designH) + " in " + std::to_string(c.windowW));
     expectComposed({{c.x0, c.y0, colour}, {x1, y1, colour}});
     if (c.x0 > 0) expectComposed({{c.x0 - 1, my, kBlack}, {x1 + 1, my, kBlack}});

@@ -39,8 +39,12 @@ std::vector<Bytes> sampleInputs() {
   Bytes noise(5000), text, picture;
   for (auto& b : noise) b = uint8_t(rng());
   const std::string words[] = {"scene ", "MSG:", "the ", "player ", "window ", "choice\r\n", "flag "};
-  for (std::string word; text.size() < 70000; text.insert(text.end(), word.begin(), word.end())) word = words[rng() % 7];
-  for (int i = 0; i < 112000; i++) picture.push_back(uint8_t(i % 701 < 100 ? 0 : (i % 701 * 3 + i / 701 * 2) / 5 + rng() % 7));
+  while (text.size() < 70000) {
+    const std::string& word = words[rng() % 7];
+    text.insert(text.end(), word.begin(), word.end());
+  }
+  for (int i = 0; i < 112000; i++)
+    picture.push_back(uint8_t(i % 701 < 100 ? 0 : (i % 701 * 3 + i / 701 * 2) / 5 + rng() % 7));
   picture.insert(picture.end(), picture.begin(), picture.begin() + 30000);
   return {noise, text, picture, Bytes(1, 'x'), Bytes(100000, 0)};
 }
@@ -53,8 +57,9 @@ TEST(InflateAgainstZlib, EveryLevelStrategyAndWindowGivesTheOriginalBytes) {
         for (int windowBits : {9, 10, 13, 15}) {
           const Bytes stream = zlibCompress(inputs[i], level, strategy, windowBits);
           Bytes out;
-          ASSERT_EQ(fastInflate(stream, out), InflateStatus::Ok) << i << " " << level << " " << strategy << " " << windowBits;
-          ASSERT_EQ(out, inputs[i]) << i << " " << level << " " << strategy << " " << windowBits;
+          const std::string what = std::to_string(i) + " " + std::to_string(level) + " " + std::to_string(strategy);
+          ASSERT_EQ(fastInflate(stream, out), InflateStatus::Ok) << what << " " << windowBits;
+          ASSERT_EQ(out, inputs[i]) << what << " " << windowBits;
         }
 }
 

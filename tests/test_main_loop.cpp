@@ -30,18 +30,16 @@ void push(const Step& s) {
   if (s.type == SDL_KEYDOWN || s.type == SDL_KEYUP) e.key.keysym.sym = SDLKey(s.code);
   if (s.type == SDL_JOYBUTTONDOWN || s.type == SDL_JOYBUTTONUP) {
     e.jbutton.button = Uint8(s.code);
-    for (int b : {s.code, s.alsoHeld}) {
+    for (int b : {s.code, s.alsoHeld})
       if (b >= 0) gJoySimButtons[b] = s.type == SDL_JOYBUTTONDOWN;
-    }
   }
   ASSERT_EQ(SDL_PushEvent(&e), 0);
 }
 
 void scriptedPass() {
   if (++gPasses > 200) return push({0, SDL_QUIT});  // a loop that does not end fails
-  for (const Step& s : gSteps) {
+  for (const Step& s : gSteps)
     if (s.pass == gPasses) push(s);
-  }
 }
 
 class MainLoop : public PlayerDirTest {

@@ -60,7 +60,8 @@ TEST_F(MenuTest, CursorSkipsAForbiddenSaveAndStopsAtTheEnds) {
   walk(SDLK_UP, {5, 4, 3, 2, 1, 0});
   walk(SDLK_RETURN, {1});  // the back entry: main screen, cursor on save
   EXPECT_EQ(menumode, 3);
-  gSaveFlag = 1;  // saving forbidden: the cursor passes over it
+  gSaveFlag = 1;  // saving forbidden: the cursor passes over it both ways
+  walk(SDLK_UP, {0});
   walk(SDLK_DOWN, {2});
   walk(SDLK_UP, {0, 0});
 }
@@ -79,7 +80,9 @@ class MenuPlay : public PlayerDirTest {
   }
   PlayRun play(const std::string& keys) { return playScenario(dir_, keys, "--mode 131"); }
   // Pixels of `rgb` in the band of one text row, from x0 to the right edge.
-  static int inkInRow(const PpmImage& f, int x0, int y0, uint32_t rgb) { return inkIn(f, x0, y0, f.width, y0 + kFs, rgb); }
+  static int inkInRow(const PpmImage& f, int x0, int y0, uint32_t rgb) {
+    return inkIn(f, x0, y0, f.width, y0 + kFs, rgb);
+  }
   static bool allWhite(const PpmImage& f, int x0, int y0) {
     return inkInRow(f, x0, y0, 0xFFFFFF) == (f.width - x0) * kFs;
   }

@@ -38,13 +38,16 @@ struct Screen {
   std::string dump;
   uint32_t at(int x, int y) const {
     const auto* b = reinterpret_cast<const uint8_t*>(dump.data());
-    auto field = [b](size_t i) { return uint32_t(b[i * 4]) << 24 | b[i * 4 + 1] << 16 | b[i * 4 + 2] << 8 | b[i * 4 + 3]; };
+    auto field = [b](size_t i) {
+      return uint32_t(b[i * 4]) << 24 | b[i * 4 + 1] << 16 | b[i * 4 + 2] << 8 | b[i * 4 + 3];
+    };
     if (dump.size() < 100) return 0xFFFFFFFFu;
     const uint32_t bpp = field(11) / 8, bytesPerLine = field(12);
     const size_t at = field(0) + size_t(field(19)) * 12 + size_t(y) * bytesPerLine + size_t(x) * bpp;
     if ((bpp != 3 && bpp != 4) || dump.size() < at + bpp) return 0xFFFFFFFFu;
     const uint8_t* p = b + at;
-    return field(7) == 0 ? uint32_t(p[0]) | p[1] << 8 | p[2] << 16 : uint32_t(p[bpp - 1]) | p[bpp - 2] << 8 | p[bpp - 3] << 16;
+    return field(7) == 0 ? uint32_t(p[0]) | p[1] << 8 | p[2] << 16
+                         : uint32_t(p[bpp - 1]) | p[bpp - 2] << 8 | p[bpp - 3] << 16;
   }
 };
 

@@ -25,9 +25,9 @@ std::string le(uint32_t v, int bytes = 4) {  // little-endian
 }
 
 std::string wavFile(int channels, int bits, int rate, const std::string& data) {
-  return "RIFF" + le(36 + uint32_t(data.size())) + "WAVEfmt " + le(16) + le(1, 2) + le(channels, 2) + le(rate) +
-         le(rate * channels * bits / 8) + le(channels * bits / 8, 2) + le(bits, 2) + "data" + le(uint32_t(data.size())) +
-         data;
+  const uint32_t size = uint32_t(data.size());
+  return "RIFF" + le(36 + size) + "WAVEfmt " + le(16) + le(1, 2) + le(channels, 2) + le(rate) +
+         le(rate * channels * bits / 8) + le(channels * bits / 8, 2) + le(bits, 2) + "data" + le(size) + data;
 }
 
 // A 22,050 Hz stereo 16-bit file (the device format); by default frame i
@@ -43,7 +43,9 @@ std::string rampWav(int count, int start) {
   return deviceWav(v);
 }
 
-int16_t sample(const std::vector<uint8_t>& out, size_t index) { return int16_t(out[2 * index] | out[2 * index + 1] << 8); }
+int16_t sample(const std::vector<uint8_t>& out, size_t index) {
+  return int16_t(out[2 * index] | out[2 * index + 1] << 8);
+}
 
 // The disk driver writes a device buffer every millisecond into a plain file.
 class SoundTest : public PlayerDirTest {
@@ -158,7 +160,8 @@ TEST_F(PlayerDirTest, ScenarioSoundReachesTheDevice) {
   ASSERT_GE(raw.size(), first + 4 * kBufferBytes);
   const std::vector<uint8_t> out(raw.begin() + long(first), raw.end());
   for (size_t i = 0; i < 4 * 512; ++i)
-    ASSERT_TRUE(sample(out, 2 * i) == (i < 700 ? 300 + int(i) : 0) && sample(out, 2 * i + 1) == -sample(out, 2 * i)) << i;
+    ASSERT_TRUE(sample(out, 2 * i) == (i < 700 ? 300 + int(i) : 0) && sample(out, 2 * i + 1) == -sample(out, 2 * i))
+        << "frame " << i;
 }
 
 TEST(SoundDevice, ADeviceThatCannotOpenIsReportedOnce) {
