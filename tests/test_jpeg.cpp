@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -14,7 +13,6 @@
 #include "display/display.h"
 #include "image/jpeg_bits.h"
 #include "image/jpeg_decoder.h"
-#include "image/jpeg_tables.h"
 #include "image/loaders.h"
 #include "scenario/engine_state.h"
 #include "support/image_support.h"

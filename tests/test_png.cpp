@@ -1,5 +1,5 @@
-// PNG pictures: decoding libpng's files, refusals, short files, and drawing,
-// caching and redrawing on every layer.
+// PNG pictures: the conformance pictures against libpng's pixels, hand-made
+// files for refusals and damage, and drawing, caching and the decode tool.
 #include <gtest/gtest.h>
 #include <png.h>
 #include <zlib.h>
