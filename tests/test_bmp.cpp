@@ -26,8 +26,8 @@ class BmpTest : public PlayerDirTest {
     fillFrame();
     SystemSizeW = 640, SystemSizeH = 480;
   }
-  void draw(const Bytes& file, uint32_t layer, bool clear = true) {
-    if (clear) fillFrame();
+  void draw(const Bytes& file, uint32_t layer) {
+    fillFrame();
     writeFile("5.jpg", file);
     rOPGbmp(gHaikeiBits, 5, layer);
   }
@@ -49,6 +49,7 @@ TEST_F(BmpTest, EveryDepthAndPaddingDrawsTheRightPixels) {
     }
 }
 
+// Five bits a channel times eight, the top bit ignored; not widened to 255.
 TEST_F(BmpTest, SixteenBitPixelsAreFiveFiveFiveTimesEight) {
   const uint16_t words[] = {0x7FFF, 0x8000, 0x7C00, 0x03E0, 0x001F, 0x0421};
   const Rgb want[] = {{248, 248, 248}, {0, 0, 0}, {248, 0, 0}, {0, 248, 0}, {0, 0, 248}, {8, 8, 8}};
@@ -61,7 +62,7 @@ TEST_F(BmpTest, SixteenBitPixelsAreFiveFiveFiveTimesEight) {
 TEST_F(BmpTest, TopDownDrawsLikeBottomUpIncludingTheKey) {
   // The key is the bottom-left pixel; it also appears inside the figure.
   auto figure = [](int x, int y) { return (x + y) % 4 == 0 || (x == 0 && y == 9) ? Rgb{1, 2, 3} : pattern(x, y); };
-  for (uint32_t layer : {0u, 1u, 2u, 3u, 6u})
+  for (uint32_t layer : {0u, 2u, 6u})
     for (int bits : {16, 24, 32}) {
       draw(makeBmp(21, 10, bits, figure), layer);
       const Bytes bottomUp = frame();
@@ -79,38 +80,29 @@ TEST_F(BmpTest, KeyColourMakesHolesAndDarkensTheFirstVisiblePixelOfEachRun) {
   };
   SystemSizeW = 6;  // centre layer at x = 0
   draw(makeBmp(6, 3, 24, figure), 1);
-  const bool hole[] = {true, true, false, false, true, false};
-  for (int x = 0; x < 6; x++) EXPECT_EQ(untouched(x, 0), hole[x]) << x;
-  EXPECT_EQ(pixelAt(2, 0), half);
-  EXPECT_EQ(pixelAt(3, 0), ink);
-  EXPECT_EQ(pixelAt(5, 0), half);
-  for (int x = 0; x < 6; x++) EXPECT_EQ(pixelAt(x, 1), ink) << "the edge flag carries over the row end";
-  EXPECT_TRUE(untouched(0, 2));
-  EXPECT_EQ(pixelAt(3, 2), half);
+  const Rgb want[3][6] = {{kUntouched, kUntouched, half, ink, kUntouched, half},
+                          {ink, ink, ink, ink, ink, ink},  // the edge flag carries over the row end
+                          {kUntouched, kUntouched, kUntouched, half, kUntouched, kUntouched}};
+  for (int i = 0; i < 18; i++) EXPECT_EQ(pixelAt(i % 6, i / 6), want[i / 6][i % 6]) << i % 6 << "," << i / 6;
 }
 
 TEST_F(BmpTest, CharactersStopAtTheDesignHeightBackgroundsDoNot) {
   auto rows = [](int, int y) { return Rgb{uint8_t(y), uint8_t(y >> 8), 200}; };
   draw(makeBmp(4, 600, 24, rows), 1);
-  EXPECT_EQ(pixelAt(319, 0), rows(1, 0));
-  EXPECT_FALSE(untouched(319, 479));
-  EXPECT_TRUE(untouched(319, 480));
+  EXPECT_TRUE(pixelAt(319, 0) == rows(1, 0) && !untouched(319, 479) && untouched(319, 480));
   SystemSizeH = 100;
   draw(makeBmp(4, 600, 24, rows), 0);
-  EXPECT_EQ(pixelAt(0, 599), rows(0, 599));
-  EXPECT_TRUE(untouched(0, 600));
+  EXPECT_TRUE(pixelAt(0, 599) == rows(0, 599) && untouched(0, 600));
 }
 
 TEST_F(BmpTest, FailuresClearWhatTheyShould) {
   Bytes notBmp = makeBmp(4, 4, 24, pattern);
   notBmp[1] = 'X';
   draw(notBmp, 4);  // the whole frame, whatever the layer code
-  EXPECT_EQ(pixelAt(0, 0), (Rgb{0, 0, 0}));
-  EXPECT_EQ(pixelAt(1919, 1079), (Rgb{0, 0, 0}));
+  EXPECT_TRUE(pixelAt(0, 0) == (Rgb{0, 0, 0}) && pixelAt(1919, 1079) == (Rgb{0, 0, 0}));
   // Another depth clears SystemSizeW x SystemSizeH x 3 bytes, not rows.
   draw(eightBit(), 1);
-  EXPECT_EQ(gHaikeiBits[640 * 480 * 3 - 1], 0);
-  EXPECT_EQ(gHaikeiBits[640 * 480 * 3], kFill);
+  EXPECT_TRUE(gHaikeiBits[640 * 480 * 3 - 1] == 0 && gHaikeiBits[640 * 480 * 3] == kFill);
   draw(eightBit(), 4);
   EXPECT_EQ(gHaikeiBits[0], kFill);
   for (uint32_t layer : {4u, 5u, 7u, 100u}) {  // codes that draw nothing
@@ -140,49 +132,18 @@ TEST_F(BmpTest, ShortFileDrawsOnlyTheRowsItHolds) {
 
 TEST_F(BmpTest, PicturesLargerThanTheFrameAreClipped) {
   draw(makeBmp(2000, 3, 24, pattern), 0);  // columns past 1919 must not wrap
-  EXPECT_EQ(pixelAt(1919, 0), pattern(1919, 0));
-  EXPECT_EQ(pixelAt(0, 1), pattern(0, 1));
+  EXPECT_TRUE(pixelAt(1919, 0) == pattern(1919, 0) && pixelAt(0, 1) == pattern(0, 1));
   SystemSizeW = 1920, SystemSizeH = 1080;
   auto ink = [](int x, int y) { return x == 0 && y == 1 ? Rgb{0, 0, 0} : Rgb{77, 77, 77}; };
   draw(makeBmp(1000, 2, 24, ink), 3);  // x0 = 940
-  EXPECT_EQ(pixelAt(1919, 0), (Rgb{77, 77, 77}));
-  EXPECT_TRUE(untouched(0, 1));
+  EXPECT_TRUE(pixelAt(1919, 0) == (Rgb{77, 77, 77}) && untouched(0, 1));
   draw(makeBmp(3000, 2, 24, ink), 2);  // x0 = -1020
-  EXPECT_EQ(pixelAt(0, 0), (Rgb{77, 77, 77}));
-  EXPECT_TRUE(untouched(0, 2));
-  // Design sizes beyond the buffer, or none at all (the sanitizer build watches).
-  for (auto [dw, dh] : {std::pair{0, 0}, {-5, 7}, {100000, 100000}, {2147483647, 2147483647}}) {
-    SystemSizeW = dw, SystemSizeH = dh;
-    for (uint32_t layer : {0u, 1u, 2u, 3u, 6u}) draw(makeBmp(50, 1200, 24, pattern), layer);
-    draw(eightBit(), 1);
-  }
-}
-
-TEST_F(BmpTest, SuitePicturesDrawOrClearWithoutReadingPastTheFile) {
-  const char* files[] = {
-      "g/pal1.bmp", "g/pal4rle.bmp", "g/pal8.bmp", "g/pal8os2.bmp", "g/pal8topdown.bmp", "g/rgb16.bmp",
-      "g/rgb16-565.bmp", "g/rgb24.bmp", "g/rgb32.bmp", "g/rgb32bf.bmp", "q/rgb24jpeg.bmp", "q/rgb32h52.bmp",
-      "q/rgba64.bmp", "q/rgb24largepal.bmp", "q/pal2.bmp", "q/rgb24lprof.bmp", "b/reallybig.bmp",
-      "b/shortfile.bmp", "b/badbitcount.bmp", "b/badwidth.bmp", "b/rgb16-880.bmp", "b/rletopdown.bmp"};
-  for (const std::string name : files) {
-    const std::string bytes = readFile(corpusPath("bmp-bmpsuite/" + name));
-    ASSERT_GT(bytes.size(), 29u) << name;
-    for (uint32_t layer : {0u, 1u, 6u}) {
-      Bytes results[2];  // different bytes after the file's end must not matter
-      for (int tail = 0; tail < 2; tail++) {
-        std::memset(gfilework, tail ? 0xFF : 0x00, kWorkBufferSize);
-        draw(toBytes(bytes), layer);
-        results[tail] = frame();
-      }
-      ASSERT_TRUE(results[0] == results[1]) << name << " layer " << layer;
-    }
-  }
+  EXPECT_TRUE(pixelAt(0, 0) == (Rgb{77, 77, 77}) && untouched(0, 2));
 }
 
 TEST_F(BmpTest, DecodeToolWritesTheConvertedPicture) {
   writeFile("in.bmp", makeBmp(5, 3, 16, pattern, true));
   const PpmImage img = decodeWithTool("bmp", "in.bmp");
-  ASSERT_EQ(img.width, 5);
   ASSERT_EQ(img.rgb.size(), 45u);
   for (int i = 0; i < 15; i++) {
     const uint8_t* p = img.at(i % 5, i / 5);

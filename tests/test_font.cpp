@@ -1,3 +1,5 @@
+// The font image: which cell draws each character, how glyphs are inked,
+// scaled and clipped, and how the font files are read.
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -14,7 +16,6 @@ namespace {
 
 constexpr uint32_t kBg = 0x646464;
 
-// The cell of a one- or two-byte character.
 GlyphCell cellOf(const std::string& c) {
   GlyphCell g{-1, -1};
   const auto* b = reinterpret_cast<const uint8_t*>(c.data());
@@ -38,10 +39,9 @@ class GlyphTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::memset(gfont, 0, kFontBytes);
-    clear();
+    std::memset(gUra, 0x64, kFrameBytes);
     SystemFontSize = 96;
   }
-  static void clear() { std::memset(gUra, 0x64, kFrameBytes); }
 };
 
 // A "BM" image with `salt` every 7 bytes.
@@ -64,30 +64,24 @@ TEST(GlyphMapping, CellsOfDoubleAndSingleByteCharacters) {
   GlyphCell g;
   EXPECT_FALSE(doubleByteCell(0x82, 0x3F, g) || doubleByteCell(0x82, 0xFD, g)) << "trail bytes without a cell";
   for (uint8_t b : {0x7F, 0x80, 0xA0}) EXPECT_FALSE(singleByteCell(b, g)) << int(b);
-  // The last ASCII cell still lies inside the cut-short last page.
-  EXPECT_LE(glyphOffset(cellOf(" ")) + kGlyphCellBytes, long(kFontBytes));
 }
 
-TEST_F(GlyphTest, InkRunsKeepTheirFirstPixelAndBlendThePixelAfter) {
+// Each run of ink skips its first pixel and blends the pixel after it half
+// and half, except at the cell's last column; characters advance by byte.
+TEST_F(GlyphTest, InkRunsAndAdvances) {
   inkBlock("A", 10, 5, 1, 1);  // a run of one
   inkBlock("A", 20, 7, 3, 1);  // a run of three
-  inkBlock("A", 90, 9, 6, 1);  // a run that ends at the last column: no blend after it
-  TextOut2(200, 300, "A", 1, 0xFF2040, 0);
+  inkBlock("A", 90, 9, 6, 1);  // a run that ends at the last column
+  inkBlock("B", 0, 10, 4, 1);
+  inkBlock("\x82\xA0", 0, 20, 4, 1);
+  TextOut2(200, 300, "AB\x82\xA0", 4, 0xFF2040, 0);  // advance 50 at size 96
+  TextOut2(200, 400, "\x82\x20" "B", 3, 0xFF2040, 0);  // no cell: two places
   const uint32_t ink = 0xFF2040, half = 0xB14252;  // 50 + 127, 50 + 16, 50 + 32
   const struct { int x, y; uint32_t rgb; } px[] = {
-      {210, 305, kBg}, {211, 305, half},    {212, 305, kBg},      {211, 304, kBg},  {220, 307, kBg},
-      {221, 307, ink}, {222, 307, ink},     {223, 307, half},     {295, 309, ink},  {296, 309, kBg}};
+      {210, 305, kBg}, {211, 305, half}, {212, 305, kBg},  {211, 304, kBg},  {220, 307, kBg}, {221, 307, ink},
+      {222, 307, ink}, {223, 307, half}, {295, 309, ink},  {296, 309, kBg},  {251, 310, ink}, {301, 320, ink},
+      {301, 410, ink}, {251, 410, kBg}};
   for (const auto& p : px) EXPECT_TRUE(is(p.x, p.y, p.rgb)) << p.x << "," << p.y;
-}
-
-TEST_F(GlyphTest, GlyphScaledTo32PixelsCoversA32By32Area) {
-  SystemFontSize = 32;
-  inkBlock("\x88\x9F", 0, 0, 96, 96);
-  TextOut2(400, 500, "\x88\x9F", 2, 0x0000FF, 0);
-  for (int y = 500; y < 532; y++)  // first pixel skipped, the blended edge at 432
-    ASSERT_TRUE(is(400, y, kBg) && is(401, y, 0xFF) && is(431, y, 0xFF) && is(432, y, 0x3232B1) &&
-                is(433, y, kBg)) << y;
-  for (int x = 395; x < 440; x++) ASSERT_TRUE(is(x, 532, kBg)) << x;
 }
 
 TEST(GlyphScaler, BilinearWithTruncatedSteps) {
@@ -101,34 +95,21 @@ TEST(GlyphScaler, BilinearWithTruncatedSteps) {
   EXPECT_TRUE(dst[64 * 3] == 0xEE && dst[64 * 288] == 0xEE) << "only the 64 x 64 corner is written";
 }
 
-TEST_F(GlyphTest, TextOut2AdvancesPerBytePosition) {
-  inkBlock("A", 0, 0, 4, 1);  // each glyph inks its own row: 0, 10, 20
-  inkBlock("B", 0, 10, 4, 1);
-  inkBlock("\x82\xA0", 0, 20, 4, 1);
-  const struct { const char* text; int len; int inked[2][2], blank[2][2]; } cases[] = {
-      {"AB\x82\xA0", 4, {{151, 110}, {201, 120}}, {{151, 100}, {101, 120}}},
-      {"A\x82\xA0", 3, {{101, 100}, {151, 120}}, {{151, 110}, {101, 120}}},  // the lead taken afresh
-      {"\x82\x20" "B", 3, {{201, 110}, {201, 110}}, {{151, 110}, {101, 110}}},  // no cell, two places
-  };
-  for (const auto& c : cases) {
-    clear();
-    TextOut2(100, 100, c.text, c.len, 0, 0);  // advance 50 at size 96
-    for (const auto& p : c.inked) EXPECT_TRUE(is(p[0], p[1], 0)) << c.len << ": " << p[0] << "," << p[1];
-    for (const auto& p : c.blank) EXPECT_TRUE(is(p[0], p[1], kBg)) << c.len << ": " << p[0] << "," << p[1];
-  }
-}
-
-TEST_F(GlyphTest, GlyphsAreClippedAtTheFrameEdges) {
+TEST_F(GlyphTest, GlyphsAreScaledAndClippedAtTheFrameEdges) {
   inkBlock("\x82\xA0", 0, 0, 96, 96);
-  const int spots[][2] = {{1900, 500}, {-50, 500}, {500, 1050}, {500, -60}, {-95, -95}, {1919, 1079}};
+  const int spots[][2] = {{1900, 500}, {-50, 500}, {500, 1050}, {500, -60}, {1919, 1079}};
   for (const auto& s : spots) TextOut2(s[0], s[1], "\x82\xA0", 2, 0xFFFFFF, 0);
   EXPECT_TRUE(is(1919, 520, 0xFFFFFF) && is(520, 1079, 0xFFFFFF) && is(520, 0, 0xFFFFFF));
   EXPECT_TRUE(is(0, 520, 0xFFFFFF)) << "the run began off-frame: no first-pixel gap";
   EXPECT_TRUE(is(1919, 1079, kBg)) << "the first pixel of its run";
-  // Far outside, and pages or cells that do not exist: nothing, no fault.
   for (int page : {60, 61, -1}) fontview3(page, page == 60 ? 188 * kGlyphCellBytes : 0, 10, 10, 0, 0);
-  TextOut2(100000, -100000, "\x82\xA0", 2, 0, 0);
+  TextOut2(100000, -100000, "\x82\xA0", 2, 0, 0);  // far outside, pages that do not exist: nothing
   EXPECT_TRUE(is(11, 11, kBg));
+  SystemFontSize = 32;  // 32 x 32, the first pixel skipped, the blended edge after it
+  TextOut2(400, 500, "\x82\xA0", 2, 0x0000FF, 0);
+  for (int y = 500; y < 532; y++)
+    ASSERT_TRUE(is(400, y, kBg) && is(401, y, 0xFF) && is(431, y, 0xFF) && is(432, y, 0x3232B1) && is(433, y, kBg));
+  EXPECT_TRUE(is(420, 532, kBg));
 }
 
 TEST_F(FontReadTest, RawAndRangeCodedFilesLoadWhatTheyHold) {
@@ -146,10 +127,16 @@ TEST_F(FontReadTest, RawAndRangeCodedFilesLoadWhatTheyHold) {
     EXPECT_EQ(std::memcmp(gfont, c.image.data(), c.image.size()), 0) << c.image.size();
     EXPECT_TRUE(c.image.size() == size_t(kFontBytes) || gfont[c.image.size()] == 0x5A) << c.image.size();
   }
+  MsgFont = 12;  // a kana file, even a short one, replaces pages one and two with its own bytes
+  writeFile("fub0496.dat", full);
+  writeFile("fuba0496.dat", std::vector<uint8_t>(100, 0xC3));
+  fontread();
+  const uint8_t* kana = gfont + kKanaPagesOffset;
+  EXPECT_TRUE(kana[0] == 0xC3 && kana[99] == 0xC3 && kana[-1] == full[kKanaPagesOffset - 1] &&
+              std::equal(kana + 100, kana + 200, full.begin() + kKanaPagesOffset + 100));
 }
 
 TEST_F(FontReadTest, MissingOrRefusedFilesKeepTheFont) {
-  std::vector<uint8_t>* const missing = nullptr;
   std::vector<uint8_t> tooManyCounts(300, 0), tooLong(size_t(kMaxFileRead) + 1, 1);
   for (int s = 2; s < 20; s++) tooManyCounts[size_t(s)] = 255;
   std::vector<uint8_t> truncated = rcEncode(image(200000, 0x77));
@@ -160,7 +147,7 @@ TEST_F(FontReadTest, MissingOrRefusedFilesKeepTheFont) {
   std::strcpy(MyAppDir, "stale");
   ASSERT_EQ(mkdir("fonts", 0700), 0);
   std::memset(gfont, 0x5A, kFontBytes);
-  for (const auto* file : {missing, &tooManyCounts, &truncated, &tooLong, &oversized}) {
+  for (const auto* file : {(std::vector<uint8_t>*)nullptr, &tooManyCounts, &truncated, &tooLong, &oversized}) {
     if (file) writeFile("fonts/pelorune96.dat", *file);
     testing::internal::CaptureStdout();
     fontread();
@@ -169,22 +156,6 @@ TEST_F(FontReadTest, MissingOrRefusedFilesKeepTheFont) {
     EXPECT_EQ(out.find("fonts/pelorune96.dat") == std::string::npos, !file) << out;
     EXPECT_STREQ(MyAppDir, "fonts/");
     EXPECT_EQ(std::count(gfont, gfont + kFontBytes, 0x5A), kFontBytes) << "the font is kept";
-  }
-}
-
-TEST_F(FontReadTest, KanaReplacementOverwritesPagesOneAndTwo) {
-  MsgFont = 12;
-  const std::vector<uint8_t> img = image(kFontBytes, 0x81);
-  writeFile("fub0496.dat", img);
-  fontread();  // no kana file: the main file's kana stay
-  EXPECT_EQ(std::memcmp(gfont, img.data(), kFontBytes), 0);
-  for (long n : {long(kKanaFileBytes), 100L}) {  // a short kana file brings only its own bytes
-    writeFile("fuba0496.dat", std::vector<uint8_t>(size_t(n), 0xC3));
-    std::memcpy(gfont, img.data(), kFontBytes);
-    fontread();
-    const uint8_t* kana = gfont + kKanaPagesOffset;
-    EXPECT_TRUE(kana[0] == 0xC3 && kana[n - 1] == 0xC3) << n;
-    EXPECT_TRUE(kana[-1] == img[kKanaPagesOffset - 1] && kana[n] == img[size_t(kKanaPagesOffset + n)]) << n;
   }
 }
 

@@ -1,6 +1,5 @@
-// The table-driven inflate against zlib (valid streams of every kind zlib
-// writes) and the plain bit-serial decoder, and on hand-made streams that
-// reach each rule and each error. Broken streams are the fuzz target's job.
+// Inflate against zlib on valid streams of every kind zlib writes, and on
+// hand-made streams that reach each rule and each error.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -9,7 +8,6 @@
 #include <vector>
 
 #include "image/inflate.h"
-#include "support/reference_inflate.h"
 
 namespace {
 
@@ -35,38 +33,33 @@ Bytes zlibCompress(const Bytes& input, int level, int strategy, int windowBits) 
   return out;
 }
 
-// Noise, text, filtered picture rows with repeats 30 KiB apart, one byte, long zero runs.
+// Noise, text, picture-like rows with a repeat 30 KiB back, one byte, a long zero run.
 std::vector<Bytes> sampleInputs() {
   std::mt19937 rng(7);
   Bytes noise(5000), text, picture;
   for (auto& b : noise) b = uint8_t(rng());
   const std::string words[] = {"scene ", "MSG:", "the ", "player ", "window ", "choice\r\n", "flag "};
-  for (std::string word; text.size() < 70000; text.insert(text.end(), word.begin(), word.end())) word = words[rng() % 7];
-  for (int y = 0; y < 160; y++) {
-    picture.push_back(uint8_t(y % 5));
-    for (int x = 0; x < 700; x++) picture.push_back(uint8_t(x < 100 ? 0 : (x * 3 + y * 2) / 5 + int(rng() % 7)));
+  while (text.size() < 70000) {
+    const std::string& word = words[rng() % 7];
+    text.insert(text.end(), word.begin(), word.end());
   }
-  const Bytes repeat(picture.begin(), picture.begin() + 30000);
-  picture.insert(picture.end(), repeat.begin(), repeat.end());
+  for (int i = 0; i < 112000; i++)
+    picture.push_back(uint8_t(i % 701 < 100 ? 0 : (i % 701 * 3 + i / 701 * 2) / 5 + rng() % 7));
+  picture.insert(picture.end(), picture.begin(), picture.begin() + 30000);
   return {noise, text, picture, Bytes(1, 'x'), Bytes(100000, 0)};
 }
 
 TEST(InflateAgainstZlib, EveryLevelStrategyAndWindowGivesTheOriginalBytes) {
   const std::vector<Bytes> inputs = sampleInputs();
   for (size_t i = 0; i < inputs.size(); i++)
-    for (int level = 0; level <= 9; level++)
+    for (int level : {0, 1, 4, 6, 9})
       for (int strategy : {Z_DEFAULT_STRATEGY, Z_FILTERED, Z_HUFFMAN_ONLY, Z_RLE, Z_FIXED})
-        for (int windowBits = 9; windowBits <= 15; windowBits++) {
+        for (int windowBits : {9, 10, 13, 15}) {
           const Bytes stream = zlibCompress(inputs[i], level, strategy, windowBits);
           Bytes out;
-          const std::string what = "input " + std::to_string(i) + " level " + std::to_string(level) +
-                                   " strategy " + std::to_string(strategy) + " window " + std::to_string(windowBits);
-          ASSERT_EQ(fastInflate(stream, out), InflateStatus::Ok) << what;
-          ASSERT_EQ(out, inputs[i]) << what;
-          if (windowBits == 15 && strategy == Z_DEFAULT_STRATEGY) {  // the plain decoder agrees too
-            ASSERT_EQ(reference::inflate(stream.data(), stream.size(), out), InflateStatus::Ok);
-            ASSERT_EQ(out, inputs[i]);
-          }
+          const std::string what = std::to_string(i) + " " + std::to_string(level) + " " + std::to_string(strategy);
+          ASSERT_EQ(fastInflate(stream, out), InflateStatus::Ok) << what << " " << windowBits;
+          ASSERT_EQ(out, inputs[i]) << what << " " << windowBits;
         }
 }
 
@@ -108,17 +101,13 @@ struct BitWriter {
 };
 
 Bytes inflateOk(const Bytes& stream) {
-  Bytes fast, plain;
-  EXPECT_EQ(fastInflate(stream, fast), InflateStatus::Ok);
-  EXPECT_EQ(reference::inflate(stream.data(), stream.size(), plain), InflateStatus::Ok);
-  EXPECT_EQ(fast, plain);
-  return fast;
+  Bytes out;
+  EXPECT_EQ(fastInflate(stream, out), InflateStatus::Ok);
+  return out;
 }
 InflateStatus inflateError(const Bytes& stream) {
-  Bytes fast, plain;
-  const InflateStatus a = fastInflate(stream, fast);
-  EXPECT_EQ(a, reference::inflate(stream.data(), stream.size(), plain));
-  return a;
+  Bytes out;
+  return fastInflate(stream, out);
 }
 
 TEST(InflateHandMade, StoredBlocksAndTheirBoundaries) {
@@ -230,6 +219,8 @@ TEST(InflateHandMade, InvalidStreamsStopWithTheirError) {
       {"input ends in a fixed block", fixedBlock().fixed('a').fixed('a').finish(), InputEnded},
       {"stored block past the data", BitWriter().block(true, 0).stored({'a', 'b'}, 9).finish(), InputEnded},
       {"64 KiB window", Bytes{0x88, 0x01, 0x03, 0x00, 0, 0, 0, 0}, BadWindow},
+      {"six bytes with a 64 KiB window", Bytes(6, 0xff), BadWindow},
+      {"five bytes: nothing to read", Bytes(5, 0xff), Ok},
       {"over-subscribed code-length code", overfullCl.bits(0, 32).finish(), BadCodeLengths},
       {"16 with nothing to repeat", noPrevious.bits(0, 32).finish(), BadCodeLengths},
       {"zero run past the lists", runPastEnd.bits(0, 32).finish(), BadCodeLengths},
@@ -237,14 +228,6 @@ TEST(InflateHandMade, InvalidStreamsStopWithTheirError) {
       {"11 matches no literal code", incompleteLit.code(3, 2).bits(0, 32).finish(), BadCode},
   };
   for (const auto& c : cases) EXPECT_EQ(inflateError(c.stream), c.want) << c.what;
-}
-
-TEST(InflateHandMade, TooShortStreamsProduceNothing) {
-  for (size_t n = 0; n <= 6; n++) {
-    Bytes out;
-    EXPECT_EQ(fastInflate(Bytes(n, 0xff), out), n == 6 ? InflateStatus::BadWindow : InflateStatus::Ok);
-    EXPECT_TRUE(out.empty());
-  }
 }
 
 }  // namespace

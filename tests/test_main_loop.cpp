@@ -30,18 +30,16 @@ void push(const Step& s) {
   if (s.type == SDL_KEYDOWN || s.type == SDL_KEYUP) e.key.keysym.sym = SDLKey(s.code);
   if (s.type == SDL_JOYBUTTONDOWN || s.type == SDL_JOYBUTTONUP) {
     e.jbutton.button = Uint8(s.code);
-    for (int b : {s.code, s.alsoHeld}) {
+    for (int b : {s.code, s.alsoHeld})
       if (b >= 0) gJoySimButtons[b] = s.type == SDL_JOYBUTTONDOWN;
-    }
   }
   ASSERT_EQ(SDL_PushEvent(&e), 0);
 }
 
 void scriptedPass() {
   if (++gPasses > 200) return push({0, SDL_QUIT});  // a loop that does not end fails
-  for (const Step& s : gSteps) {
+  for (const Step& s : gSteps)
     if (s.pass == gPasses) push(s);
-  }
 }
 
 class MainLoop : public PlayerDirTest {
@@ -117,23 +115,4 @@ TEST_F(MainLoop, AutomaticAdvanceRunsTheReaderEveryPass) {
   GetCapturedStdout();
   // The start ran up to the first refused version; each of the passes one more step.
   EXPECT_EQ((Ints{gPasses, gFlag16[0]}), (Ints{10, 1 + 10}));
-}
-
-// The tick counter, driven by a stand-in clock.
-static uint32_t fakeNow;
-
-TEST(TickCount, CountsSinceTheResetAndAWrapCountsOneShort) {
-  gTicksSource = [] { return fakeNow; };
-  fakeNow = 1000;
-  resetTickCount();
-  fakeNow = 1016;
-  EXPECT_EQ(getTickCount(), 16u);
-  EXPECT_EQ(getTickCount(), 16u) << "no time passed: the count stays";
-  fakeNow = 4294967290u;
-  resetTickCount();
-  fakeNow = 5;  // 11 ms later, across the wrap
-  EXPECT_EQ(getTickCount(), 10u);
-  fakeNow = 25;
-  EXPECT_EQ(getTickCount(), 30u);
-  gTicksSource = nullptr;
 }

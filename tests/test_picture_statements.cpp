@@ -33,25 +33,18 @@ TEST_F(PictureStatements, EachKeywordFillsItsSlotWithItsType) {
     engineStateClear();
     *c.type = 77;
     EXPECT_EQ(run(std::string(c.keyword) + ": 42xyz\r\n"), 0) << c.keyword;
-    EXPECT_EQ(*c.number, 42) << c.keyword;
-    EXPECT_EQ(*c.type, c.wantType) << c.keyword;
-    EXPECT_EQ(cgChange, 1) << c.keyword;
+    EXPECT_TRUE(*c.number == 42 && *c.type == c.wantType && cgChange == 1) << c.keyword;
   }
 }
 
 TEST_F(PictureStatements, CharacterStatementsFillTheChosenSlot) {
   run("CHARA.ICHI:1");
   EXPECT_EQ(cgChange, 0);  // choosing a slot changes no picture
-  run("CHARAPNG:12");
-  EXPECT_EQ(CharaCG[1], 12);
-  EXPECT_EQ(CharaCGtype[1], 3);
-  run("CHARA.ICHI:3");  // out of range: ignored
-  run("CHARA.ICHI:-1");
-  EXPECT_EQ(CharaIchi, 1);
+  for (const char* line : {"CHARAPNG:12", "CHARA.ICHI:3", "CHARA.ICHI:-1"}) run(line);  // out of range: ignored
+  EXPECT_TRUE(CharaCG[1] == 12 && CharaCGtype[1] == 3 && CharaIchi == 1);
   run("CHARA.ICHI:2");
   run("CHARABMP:14");
-  EXPECT_EQ(CharaCG[2], 14);
-  EXPECT_EQ(CharaCG[0], 0);
+  EXPECT_TRUE(CharaCG[2] == 14 && CharaCG[0] == 0);
 }
 
 class Stage : public PictureStatements {
@@ -87,9 +80,8 @@ TEST_F(Stage, RunLengthBackgroundAndCharacterWithSkippedSurroundings) {
   writeFile("5.jpg", greyRunLength(640 * 480));
   writeFile("6.jpg", Bytes{128, kRleSkip, 9, 255, 128});  // right half: 10 skipped, then white
   for (const char* line : {"HAIKEI:5", "CHARA.ICHI:2", "CHARA:6", "CG.REDRAW:"}) run(line);
-  EXPECT_EQ(pixelAt(329, 479), (Rgb{100, 100, 100}));
-  EXPECT_EQ(pixelAt(330, 479), (Rgb{255, 255, 255}));
-  EXPECT_EQ(pixelAt(331, 479), (Rgb{100, 100, 100}));
+  EXPECT_TRUE(pixelAt(329, 479) == (Rgb{100, 100, 100}) && pixelAt(330, 479) == (Rgb{255, 255, 255}) &&
+              pixelAt(331, 479) == (Rgb{100, 100, 100}));
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // The sound channels, checked on the real mixed output that SDL's disk
 // audio driver writes.
-
 #include <SDL/SDL.h>
 
 #include <algorithm>
@@ -31,14 +30,13 @@ std::string wavFile(int channels, int bits, int rate, const std::string& data) {
          le(rate * channels * bits / 8) + le(channels * bits / 8, 2) + le(bits, 2) + "data" + le(size) + data;
 }
 
-// A 22,050 Hz stereo 16-bit file: the device format.
+// A 22,050 Hz stereo 16-bit file (the device format); by default frame i
+// holds start + i on the left and its negation on the right.
 std::string deviceWav(const Frames& lr) {
   std::string s;
   for (auto [l, r] : lr) s += le(uint16_t(l), 2) + le(uint16_t(r), 2);
   return wavFile(2, 16, 22050, s);
 }
-
-// Frame i holds start + i on the left and its negation on the right.
 std::string rampWav(int count, int start) {
   Frames v;
   for (int i = 0; i < count; ++i) v.push_back({int16_t(start + i), int16_t(-start - i)});
@@ -82,8 +80,7 @@ class SoundTest : public PlayerDirTest {
 }  // namespace
 
 TEST_F(SoundTest, LoopRestartsAtTheNextBufferAndStopSilencesIt) {
-  // 700 frames: one full buffer, then 188 frames and a silent rest.
-  writeFile("loop.wav", rampWav(700, 1));
+  writeFile("loop.wav", rampWav(700, 1));  // one full buffer, then 188 frames and a silent rest
   ASSERT_EQ(stmtOto2Wav("loop"), 0);
   ASSERT_EQ(stmtOto2Play("1"), 0);
   const std::vector<uint8_t> out = output(6 * kBufferBytes);
@@ -121,8 +118,7 @@ TEST_F(SoundTest, BothChannelsAreSummedWithSaturation) {
   const std::vector<uint8_t> out = output(2 * kBufferBytes);
   EXPECT_EQ((std::vector<int>{sample(out, 0), sample(out, 1), sample(out, 2), sample(out, 3)}),
             (std::vector<int>{32767, -9500, 20000, -29900}));
-  for (size_t i = 4; i < 2048; ++i)
-    ASSERT_EQ(sample(out, i), i >= 1024 ? 0 : i % 2 ? -32768 : 32767) << "sample " << i;
+  for (size_t i = 4; i < 2048; ++i) ASSERT_EQ(sample(out, i), i >= 1024 ? 0 : i % 2 ? -32768 : 32767) << i;
 }
 
 TEST_F(SoundTest, ANewSoundReplacesTheOldOneOnlyWhenItCanBeUsed) {
@@ -144,8 +140,7 @@ TEST_F(SoundTest, ANewSoundReplacesTheOldOneOnlyWhenItCanBeUsed) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(), c.message);
     EXPECT_TRUE(std::make_pair(sound_buffer, sound_len) == kept) << c.name;
   }
-  EXPECT_EQ(stmtOto2Play("1"), 0) << "PLAY on a channel that never loaded is harmless";
-  EXPECT_EQ(sound_buffer2, nullptr);
+  EXPECT_TRUE(stmtOto2Play("1") == 0 && sound_buffer2 == nullptr) << "PLAY on a channel that never loaded is harmless";
 }
 
 // The statements as a scenario runs them in the player: a loaded sound stays
@@ -153,8 +148,7 @@ TEST_F(SoundTest, ANewSoundReplacesTheOldOneOnlyWhenItCanBeUsed) {
 TEST_F(PlayerDirTest, ScenarioSoundReachesTheDevice) {
   writeFile("tone.wav", rampWav(700, 300));
   writeFile("sinario.txt", "OTO2.WAV:nothing\nOTO1.WAV:tone\nMSG:a\nOTO1.PLAY:0\nMSG:b\nKEYWAIT:\n");
-  const std::string disk =
-      "SDL_AUDIODRIVER=disk SDL_DISKAUDIODELAY=5 SDL_DISKAUDIOFILE='" + dir_ + "/out.raw' ";
+  const std::string disk = "SDL_AUDIODRIVER=disk SDL_DISKAUDIODELAY=5 SDL_DISKAUDIOFILE='" + dir_ + "/out.raw' ";
   const PlayRun r = playScenario(dir_, "enter,sleep:200,enter,sleep:300", "", disk);
   ASSERT_EQ(r.status, 0) << r.output;
   EXPECT_NE(r.output.find("nothing.wav: cannot open\n"), std::string::npos) << r.output;
@@ -166,8 +160,8 @@ TEST_F(PlayerDirTest, ScenarioSoundReachesTheDevice) {
   ASSERT_GE(raw.size(), first + 4 * kBufferBytes);
   const std::vector<uint8_t> out(raw.begin() + long(first), raw.end());
   for (size_t i = 0; i < 4 * 512; ++i)
-    ASSERT_TRUE(sample(out, 2 * i) == (i < 700 ? 300 + int(i) : 0) &&
-                sample(out, 2 * i + 1) == -sample(out, 2 * i)) << "frame " << i;
+    ASSERT_TRUE(sample(out, 2 * i) == (i < 700 ? 300 + int(i) : 0) && sample(out, 2 * i + 1) == -sample(out, 2 * i))
+        << "frame " << i;
 }
 
 TEST(SoundDevice, ADeviceThatCannotOpenIsReportedOnce) {

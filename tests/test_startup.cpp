@@ -3,12 +3,12 @@
 #include <string>
 
 #include "main/video_modes.h"
-#include "support/play_support.h"
+#include "support/test_support.h"
 
 namespace {
 
-std::string player(const std::string& args, const std::string& wrapper = "") {
-  return "SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " + wrapper + TAVINO_PLAYER + " " + args;
+std::string player(const std::string& args) {
+  return "SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " TAVINO_PLAYER " " + args;
 }
 
 const char kUsage[] = "tavino [video mode]\nEx)\n./tavino `ps3videomode`\n";
@@ -43,25 +43,4 @@ TEST_F(Startup, BadArgumentsPrintTheirLinesAndFail) {
     EXPECT_EQ(r.status, 255) << args;
     EXPECT_EQ(r.output, output) << args;
   }
-}
-
-TEST_F(Startup, ModesOpenTheirWindowWithTheDerivedFontSize) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"7", "video mode=7\nFontSize=32\nvideo size = 576 x 460\n"},
-      {"161", "video mode=161\nFontSize=32\nvideo size = 574 x 384\n"},
-      {"0:0:133", "video mode=133\nFontSize=96\nvideo size = 1920 x 1080\n"},
-      {"13", "video mode=13\nFontSize=96\nvideo size = 1920 x 1080\n"},
-      {"11", "video mode=11\nFontSize=72\nvideo size = 1280 x 768\n"}};
-  for (const auto& [mode, output] : cases) {
-    const PlayRun r = playScenario(dir_, "", std::string("--mode '") + mode + "'");
-    EXPECT_EQ(r.status, 0) << mode;
-    EXPECT_EQ(r.output.rfind(output, 0), 0u) << mode << ": " << r.output;
-  }
-}
-
-TEST_F(Startup, WithoutArgumentTheLargestModeIsUsed) {
-  // The dummy driver allows any size: the largest frame is taken. SIGTERM
-  // makes SDL post a quit request, so the player ends normally.
-  const CommandResult r = runCommand(player("", "timeout -s TERM 3 "));
-  EXPECT_EQ(r.output, "video mode=-1\nFontSize=96\nvideo size = 1920 x 1080\n");
 }

@@ -1,12 +1,10 @@
 // Flow, setting and flag statements, run through the reader and the
 // interpreter as a scenario runs them, and the resets they share.
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <string>
 #include <tuple>
 
-#include "display/display.h"
 #include "scenario/engine_state.h"
 #include "support/scenario_support.h"
 
@@ -16,22 +14,17 @@ using testing::internal::GetCapturedStdout;
 class Statements : public PlayerDirTest {};
 
 TEST_F(Statements, Flag8SetSaturatesAndIfJumpsOnlyOnASetEntry) {
-  startScenario("FLAG8:3\nFLAG8.SET:200\nIF.FLAG8:40\nFLAG32.SET:1\nKEYWAIT:\n"
-                "SCENE:40\nFLAG32.SET:2\nKEYWAIT:\n");
+  startScenario("FLAG8:3\nFLAG8.SET:200\nIF.FLAG8:40\nFLAG32.SET:1\nKEYWAIT:\nSCENE:40\nFLAG32.SET:2\nKEYWAIT:\n");
   EXPECT_EQ((Ints{gFlag8[3], SceneNum, gFlag32[0]}), (Ints{120, 40, 2})) << "jumped to scene 40";
   startScenario("IF.FLAG16:40\nFLAG32.SET:1\nKEYWAIT:\nSCENE:40\nFLAG32.SET:2\n");
   EXPECT_EQ(gFlag32[0], 1) << "a clear entry goes on";
 }
 
 TEST_F(Statements, FlagRangesAndCursors) {
-  startScenario(
-      "FLAG8.SET:-5\nFLAG8.PLUS:-200\n"
-      "FLAG1:9\nFLAG1.SET:7\nFLAG1:10\nFLAG1.SET:-1\nFLAG1.PLUS:5\n"
-      "FLAG16:127\nFLAG16:128\nFLAG16.SET:40000\nFLAG16.PLUS:-99999\nFLAG16:3\nFLAG16.SET:7\n"
-      "FLAG16.COPY:100\nFLAG16.COPY:128\n"
-      "FLAG32:63\nFLAG32.SET:2000000000\nFLAG32.PLUS:2147483647\nFLAG32:-1\n"
-      "FLAG8:255\nFLAG8.PLUS:2147483647\nFLAG8:256\n"
-      "KEYWAIT:\n");
+  startScenario("FLAG8.SET:-5\nFLAG8.PLUS:-200\nFLAG1:9\nFLAG1.SET:7\nFLAG1:10\nFLAG1.SET:-1\nFLAG1.PLUS:5\n"
+                "FLAG16:127\nFLAG16:128\nFLAG16.SET:40000\nFLAG16.PLUS:-99999\nFLAG16:3\nFLAG16.SET:7\n"
+                "FLAG16.COPY:100\nFLAG16.COPY:128\nFLAG32:63\nFLAG32.SET:2000000000\nFLAG32.PLUS:2147483647\n"
+                "FLAG32:-1\nFLAG8:255\nFLAG8.PLUS:2147483647\nFLAG8:256\nKEYWAIT:\n");
   // FLAG1.PLUS matches FLAG1 and moves the cursor; out-of-range cursors stay.
   EXPECT_EQ((Ints{gFlag1[9], gFlag1[10], gFlag1[5], gFlag1Now}), (Ints{1, 0, 0, 5}));
   EXPECT_EQ((Ints{gFlag8[0], gFlag8[255], gFlag8Now}), (Ints{-120, 120, 255}));
@@ -58,40 +51,29 @@ TEST_F(Statements, SceneAndGamenResetTheirPartOfTheStage) {
   startScenario("NOWAIT:1\nSCENE:12\nKEYWAIT:\n");
   EXPECT_EQ((Ints{SceneNum, HaikeiCG, KoukeiCG, ZenkeiCG, CgBright, SelectMode, NoWait, cgChange}),
             (Ints{12, 0, 0, 0, 0, 0, 0, 1}));
-
   CharaCG[0] = CharaCG[2] = CharaIchi = FaceCG = MsgColor = 7;
-  std::strcpy(Msg2, "AB");
-  std::strcpy(SelectMsg1, "kept");
+  std::strcpy(Msg2, "AB"), std::strcpy(SelectMsg1, "kept");
   gNextTickCount = 99, cgChange = 0;
   startScenario("GAMEN:1\nKEYWAIT:\n");
-  EXPECT_EQ((Ints{CharaCG[0], CharaCG[2], CharaIchi, FaceCG, MsgColor, Msg2[0], int(gNextTickCount),
-               cgChange}),
-            (Ints{0, 0, 0, 0, 0, 0, 0, 1}));
-  EXPECT_STREQ(SelectMsg1, "kept");
+  EXPECT_EQ((Ints{CharaCG[0], CharaCG[2], CharaIchi, FaceCG, MsgColor, Msg2[0], int(gNextTickCount), cgChange,
+                  SelectMsg1[0]}), (Ints{0, 0, 0, 0, 0, 0, 0, 1, 'k'}));
 }
 
 TEST_F(Statements, SettingStatements) {
   startScenario("SIORI:chapter 2\nMODE:IKUZO\nKISYU:PSP\nKEYWAIT:\n"
                 "MODE:iku\nKISYU:ZAURUS\nKEYWAIT:\n"
                 "KISYU:OTHER\nSYSTEMSIZE:800X600\nKEYWAIT:\n"
-                "SYSTEMSIZE:800x600\nKEYWAIT:\n");
-  EXPECT_STREQ(siori, "chapter 2");
-  EXPECT_EQ((Ints{SystemMode, KisyuMode, SystemSizeW, SystemSizeH}), (Ints{1, 2, 480, 272}));
+                "SYSTEMSIZE:1921x1080\nSYSTEMSIZE:0x10\nSYSTEMSIZE:800x600\nKEYWAIT:\n");
+  EXPECT_EQ((Ints{SystemMode, KisyuMode, SystemSizeW, SystemSizeH, siori[8]}), (Ints{1, 2, 480, 272, '2'}));
   rCPGgetsina(0);
   EXPECT_EQ((Ints{SystemMode, SystemSizeH}), (Ints{0, 320}));
   rCPGgetsina(0);
   EXPECT_EQ(SystemSizeW, 480) << "upper-case X is not the separator";
-  rCPGgetsina(0);
-  EXPECT_EQ((Ints{SystemSizeW, SystemSizeH}), (Ints{800, 600}));
-}
-
-TEST_F(Statements, SystemSizeOutsideTheFrameIsRefused) {
   CaptureStdout();
-  startScenario("SYSTEMSIZE:1921x1080\nSYSTEMSIZE:1920x1081\nSYSTEMSIZE:0x10\n"
-                "SYSTEMSIZE:10x-1\nSYSTEMSIZE:1920x1080\nSYSTEMSIZE:1x1\nKEYWAIT:\n");
+  rCPGgetsina(0);
   const std::string out = GetCapturedStdout();
-  EXPECT_EQ(SystemSizeW + SystemSizeH, 2);
-  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 4) << "one line per refusal: " << out;
+  EXPECT_EQ((Ints{SystemSizeW, SystemSizeH}), (Ints{800, 600}));
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2) << "one line per refused size: " << out;
 }
 
 TEST_F(Statements, VersionCheckStopsOnlyOnThatPlatform) {
@@ -100,8 +82,7 @@ TEST_F(Statements, VersionCheckStopsOnlyOnThatPlatform) {
                 "FLAG8.PLUS:1\nVERSION.CHECK:9.5\nFLAG8.PLUS:1\nKEYWAIT:\n");
   const std::string out = GetCapturedStdout();
   EXPECT_EQ((Ints{KisyuMode, gFlag8[0]}), (Ints{8, 2})) << "the refused version stopped the reader";
-  EXPECT_EQ(out, std::string("\x82\xb1\x82\xcc\x83\x56\x83\x69") + out.substr(8));
-  EXPECT_EQ(out.size(), 56u + 1u);
+  EXPECT_TRUE(out.rfind("\x82\xb1\x82\xcc\x83\x56\x83\x69", 0) == 0 && out.size() == 57u) << out;
   rCPGgetsina(0);
   EXPECT_EQ(gFlag8[0], 3);
 }
@@ -113,41 +94,13 @@ TEST_F(Statements, DispatchIsByPrefixInTableOrder) {
   EXPECT_STREQ(siori, "a:b") << "the argument keeps later colons";
 }
 
-// A quit request during a long wait is the main loop's test.
-TEST_F(Statements, WaitBlocksForItsSeconds) {
-  auto now = [] { return std::chrono::steady_clock::now(); };
-  auto t0 = now();
-  startScenario("WAIT:0\nWAIT:-3\nKEYWAIT:\nWAIT:1\nKEYWAIT:\n");
-  EXPECT_LT(now() - t0, std::chrono::milliseconds(900));
-  t0 = now();
-  rCPGgetsina(0);
-  EXPECT_GE(now() - t0, std::chrono::milliseconds(1000));
-}
-
-TEST_F(Statements, DisplayResetLeavesAWhiteEmptyStage) {
-  CharaCG[1] = CharaIchi = FaceCG = SelectGoto[5] = HaikeiCG = cashok = 4;
-  std::strcpy(Msg3, "xx"), std::strcpy(SelectMsg6, "yy");
-  gFlag8[1] = KoukeiCG = SelectMode = 5, gNextTickCount = 7;
-  const uint8_t pixels[3] = {1, 2, 3};
-  cacheStorePicture(77, pixels, 1, 1, 3);
-  ASSERT_GE(cash_get2(77), 0);
-
-  rSPGbegin();
-  EXPECT_EQ((Ints{CharaCG[1], CharaIchi, FaceCG, SelectGoto[5], HaikeiCG, cashok, Msg3[0],
-                  SelectMsg6[0], cash_get2(77), cashins2, int(gNextTickCount)}),
-            (Ints{0, 0, 0, 0, 0, 0, 0, 0, -1, 0, 0}));
-  EXPECT_EQ((Ints{HaikeiCGtype, gFlag8[1], KoukeiCG, SelectMode}), (Ints{0xFFFFFF, 5, 5, 5}))
-      << "white; flags and overlays stay";
-}
-
 TEST_F(Statements, NewGameClearsFlagsSetsDesignSizeAndStartsAtTheTop) {
   startScenario("FLAG8.PLUS:1\nKEYWAIT:\nFLAG8.PLUS:10\nKEYWAIT:\n");
   rCPGgetsina(0);
   ASSERT_EQ(gFlag8[0], 11);
   gFlag1[2047] = gFlag16Now = gFlag32[63] = 1;
   SystemSizeW = 480, KisyuMode = 8;
-  rOPGstartsina();
-  EXPECT_EQ(gFlag8[0], 1) << "ran from the first line again";
-  EXPECT_EQ((Ints{gFlag1[2047], gFlag16Now, gFlag32[63]}), (Ints{0, 0, 0}));
-  EXPECT_EQ((Ints{SystemSizeW, SystemSizeH, KisyuMode}), (Ints{1920, 1080, 7}));
+  rOPGstartsina();  // from the first line again, flags cleared
+  EXPECT_EQ((Ints{gFlag8[0], gFlag1[2047], gFlag16Now, gFlag32[63], SystemSizeW, SystemSizeH, KisyuMode}),
+            (Ints{1, 0, 0, 0, 1920, 1080, 7}));
 }
