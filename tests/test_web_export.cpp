@@ -17,8 +17,9 @@ class WebExport : public PlayerDirTest {
     writeFile("player/tavino.js", "// player\n");
     writeFile("player/tavino.wasm", std::string("\0asm", 4));
     writeFile("game/sinario.txt", "SCENE:1\r\nHAIKEIPNG:7\r\nMSG:hello\r\n");
-    writeFile("game/7.png", "png bytes");
-    writeFile("game/pelorune96.dat", "font");
+    // Real files: the export refuses what the player would refuse.
+    writeFile("game/7.png", readFile(TAVINO_SOURCE_DIR "/demo/100.png"));
+    writeFile("game/pelorune96.dat", readFile(TAVINO_FONT));
   }
   CommandResult exportGame(const std::string& options = "") {
     return runCommand(std::string(TAVINO_TOOL) + " web game out --player player " + options +
@@ -41,12 +42,14 @@ TEST_F(WebExport, WritesThePagePlayerAndPackedGame) {
   EXPECT_EQ(readFile("out/tavino.wasm"), std::string("\0asm", 4));
   EXPECT_NE(readFile("out/index.html").find("<canvas"), std::string::npos);
   // Sorted by name, sizes in the manifest, bytes back to back; saves left out.
+  const auto size = [&](const char* name) { return std::to_string(readFile(std::string("game/") + name).size()); };
   EXPECT_EQ(readFile("out/game.json"),
-            "{\"mode\":130,\"width\":720,\"height\":480,\"files\":[{\"name\":\"7.png\",\"size\":9},"
-            "{\"name\":\"adpcm.wav\",\"size\":36},"
-            "{\"name\":\"pelorune96.dat\",\"size\":4},{\"name\":\"sinario.txt\",\"size\":33}]}\n");
+            "{\"mode\":130,\"width\":720,\"height\":480,\"files\":[{\"name\":\"7.png\",\"size\":" +
+                size("7.png") + "},{\"name\":\"adpcm.wav\",\"size\":36},{\"name\":\"pelorune96.dat\",\"size\":" +
+                size("pelorune96.dat") + "},{\"name\":\"sinario.txt\",\"size\":33}]}\n");
   EXPECT_EQ(readFile("out/game.data"),
-            "png bytes" + readFile("game/adpcm.wav") + "font" + readFile("game/sinario.txt"));
+            readFile("game/7.png") + readFile("game/adpcm.wav") + readFile("game/pelorune96.dat") +
+                readFile("game/sinario.txt"));
 }
 
 TEST_F(WebExport, RefusesGamesThatWouldNotStart) {
