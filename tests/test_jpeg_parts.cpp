@@ -109,10 +109,11 @@ TEST(JpegBits, StuffedByteIsSkippedWhateverItIs) {
   EXPECT_EQ(in.take(8), 0xA5u);
   EXPECT_EQ(in.take(8), 0xFFu);
   EXPECT_EQ(in.take(8), 0x3Cu);
-  EXPECT_FALSE(in.exhausted);
+  EXPECT_FALSE(in.overrun());
   in.take(1);
-  EXPECT_TRUE(in.exhausted);
-
+  EXPECT_TRUE(in.overrun());
+  in.take(16);  // refills with padding only: the overrun is not forgotten
+  EXPECT_TRUE(in.overrun());
 }
 
 TEST(JpegColour, WorkedExamplesAndSplitConversionEqualThePerPixelFormula) {
