@@ -292,6 +292,11 @@ TEST(JpegRestarts, PredictorsResetAtAnyRstAndEoiEndsQuietly) {
   const uint8_t stuffed[] = {0xA5, 0xFF, 0xD3, 0x3C};
   JpegBitReader in(stuffed, sizeof stuffed, 0);
   EXPECT_EQ((std::vector<uint32_t>{in.take(8), in.take(8), in.take(8)}), (std::vector<uint32_t>{0xA5, 0xFF, 0x3C}));
+  EXPECT_FALSE(in.overrun());
+  in.take(1);
+  EXPECT_TRUE(in.overrun());
+  in.take(16);  // refills with padding only: the overrun is not forgotten
+  EXPECT_TRUE(in.overrun());
 }
 
 TEST(JpegRefusals, BrokenEntropyDataIsRefused) {

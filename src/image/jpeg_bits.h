@@ -1,8 +1,10 @@
 // Bit reader of the JPEG entropy-coded data. Bits are taken most significant
 // first; after every 0xFF byte the byte that follows is skipped whatever it
 // is, so markers inside the data are not recognised. The reader looks ahead
-// up to 64 bits, padding with zeros past the end of the file, and reports
-// `exhausted` as soon as a consumed bit lies beyond the file.
+// up to 64 bits, padding with zeros past the end of the file. Once a bit
+// beyond the file is consumed, fewer bits remain than were padded, and every
+// later fill adds as much padding as bits, so `overrun` can be asked rarely
+// (once per block) instead of on every skip.
 #pragma once
 
 #include <cstddef>
@@ -16,7 +18,6 @@ struct JpegBitReader {
   uint64_t bits = 0;  // unconsumed bits, next bit in the top position
   int count = 0;      // unconsumed bits held, padding included
   int padding = 0;    // of those, zero bits invented past the end of the file
-  bool exhausted = false;
 
   JpegBitReader(const uint8_t* d, size_t n, size_t start) : data(d), size(n), pos(start) {}
 
@@ -54,8 +55,10 @@ struct JpegBitReader {
   // The next 16 bits without consuming them; needs count >= 16.
   uint32_t peek16() const { return static_cast<uint32_t>(bits >> 48); }
 
+  // True once a consumed bit lay beyond the end of the file.
+  bool overrun() const { return count < padding; }
+
   void skip(int n) {
-    if (n > count - padding) exhausted = true;
     bits <<= n;
     count -= n;
   }

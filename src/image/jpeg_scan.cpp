@@ -116,7 +116,7 @@ JpegError decodeBlock(JpegBitReader& in, const Component& comp, int32_t& predict
   }
   *count = n;
   // Bits past the end of the file come first, whatever they seemed to decode to.
-  if (in.exhausted) return JpegError::Truncated;
+  if (in.overrun()) return JpegError::Truncated;
   return e;
 }
 
