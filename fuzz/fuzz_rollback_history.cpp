@@ -1,13 +1,12 @@
-// Fuzz target: a small scenario played with a sequence of player actions
-// (advance, choice cursor, roll back, history open/scroll/close). A shadow of
-// every recorded stop checks that rolling back brings back exactly what that
-// stop first showed, and the history stays a consistent window of the newest
-// entries. Input: the scenario, a NUL byte, then one byte per action.
+// Fuzz target: a small scenario played with player actions (advance, choice
+// cursor, roll back, history open/scroll/close). A shadow of every recorded
+// stop checks that a rollback brings back exactly what that stop first held;
+// the history must stay a gapless run of the newest entries, and closing it
+// must show the covered frame again. Input: scenario, NUL, one byte per action.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <deque>
 #include <string>
 
 #include "display/history_screen.h"
@@ -24,148 +23,151 @@ extern "C" void __real__Z7SDLviewv();
 
 namespace {
 
-constexpr size_t kMaxActions = 64;
+constexpr size_t kMaxActions = 32;
+constexpr int kW = 64, kH = 36;  // the window
 // Composing and presenting touch whole 1920 x 1080 buffers, which under the
-// sanitizers costs far more than the rest; nothing checked here depends on
-// what was painted, so only one input in kPaintEvery paints.
-constexpr uint32_t kPaintEvery = 16;
-bool gPaintThisInput = true;
-
-uint32_t inputHash(const uint8_t* data, size_t size) {  // FNV-1a
-  uint32_t hash = 2166136261u;
-  for (size_t i = 0; i < size; i++) hash = (hash ^ data[i]) * 16777619u;
-  return hash;
-}
-
-// A clock that leaps a second per reading: every timed wait ends at once.
-uint32_t leapingClock() {
-  static uint32_t now;
-  return now += 1000;
-}
+// sanitizers costs far more than the rest, and nothing checked here depends on
+// it: only one input in kPaintEvery paints. The others start with a scene
+// mark, so a rollback recomposes (skipped) rather than clearing the scene.
+constexpr uint32_t kPaintEvery = 256;
+bool gPaint = true;
 
 void check(bool ok) {
   if (!ok) __builtin_trap();
 }
 
-// What a statement can change and a stop must bring back.
-std::string snapshot() {
-  std::string s;
-  auto add = [&s](const void* at, size_t size) { s.append(static_cast<const char*>(at), size); };
+// What a statement can change and a stop must bring back. Fixed buffers
+// throughout: heap use that outlives an input sets off the leak check.
+struct Snapshot {
+  uint8_t bytes[sizeof gFlag1 + sizeof gFlag8 + sizeof gFlag16 + sizeof gFlag32 + 10 * 4 +
+                sizeof siori + sizeof SinaFile + 4 * kLineBytes + sizeof(long)];
+  bool operator==(const Snapshot& o) const { return std::memcmp(bytes, o.bytes, sizeof bytes) == 0; }
+};
+
+void take(Snapshot& s) {
+  uint8_t* p = s.bytes;
+  auto add = [&p](const void* at, size_t size) { std::memcpy(p, at, size), p += size; };
   add(gFlag1, sizeof gFlag1), add(gFlag8, sizeof gFlag8);
   add(gFlag16, sizeof gFlag16), add(gFlag32, sizeof gFlag32);
-  const int32_t scalars[] = {gFlag1Now, gFlag8Now, gFlag16Now, gFlag32Now, SceneNum,
-                             SelectMode, SelectNow, NoWait, MsgColor, int32_t(historySerial())};
+  const int32_t scalars[10] = {gFlag1Now, gFlag8Now, gFlag16Now, gFlag32Now, SceneNum,
+                               SelectMode, SelectNow, NoWait, MsgColor, int32_t(historySerial())};
   add(scalars, sizeof scalars);
   add(siori, sizeof siori), add(SinaFile, sizeof SinaFile);
   for (int k = 0; k < 4; k++) add(messageLine(k), kLineBytes);
   const long position = pSinaFile ? std::ftell(pSinaFile) : -1;
   add(&position, sizeof position);
-  return s;
 }
 
-std::deque<std::string> stops;  // shadow of the recorded stops, oldest first
+// The shadow of the recorded stops: a ring like the one it shadows.
+Snapshot shadow[kRollbackStops];
+int oldest, count;
+Snapshot& shadowed(int i) { return shadow[(oldest + i) % kRollbackStops]; }
 
-void checkHistory() {
-  const int n = historyCount();
-  check(n >= 0 && n <= kHistoryEntries);
-  if (n > 0) check(historyEntry(n - 1).serial == historySerial());
-  for (int i = 1; i < n; i++) check(historyEntry(i).serial == historyEntry(i - 1).serial + 1);
+void shadowStop() {
+  if (count == kRollbackStops) oldest = (oldest + 1) % kRollbackStops, --count;
+  take(shadowed(count++));
 }
 
-void checkStops() {
-  const int steps = rollbackStepsAvailable();
-  check(steps == int(stops.size()) - (rollbackAtNewestStop() ? 1 : 0));
-  check(steps >= 0 && steps <= kRollbackStops);
-}
-
-// Runs a reader step and shadows the stop it recorded, if any.
+// A reader step, shadowing the stop it recorded, if any.
 void step(uint8_t code) {
   const uint32_t before = gReaderSteps;
   rSPGkeyin(code);
-  if (gReaderSteps == before || !rollbackAtNewestStop()) return;
-  if (stops.size() == size_t(kRollbackStops)) stops.pop_front();
-  stops.push_back(snapshot());
+  if (gReaderSteps != before && rollbackAtNewestStop()) shadowStop();
 }
 
 void rollBack() {
-  const bool atStop = rollbackAtNewestStop();
-  const bool possible = rollbackStepsAvailable() > 0;
+  const bool atStop = rollbackAtNewestStop(), possible = rollbackStepsAvailable() > 0;
   check(rollBackOneStop() == possible);
   if (!possible) return;
-  if (atStop) stops.pop_back();
-  check(rollbackAtNewestStop() && snapshot() == stops.back());
+  count -= atStop;
+  Snapshot now;
+  take(now);
+  check(rollbackAtNewestStop() && now == shadowed(count - 1));
 }
 
-std::string frameRows() {
-  std::string rows;
-  for (int y = 0; y < h; y++) rows.append(reinterpret_cast<char*>(gUra + y * kFrameStride), w * 3);
-  return rows;
+void checkInvariants() {
+  const int n = historyCount(), steps = rollbackStepsAvailable();
+  check(n >= 0 && n <= kHistoryEntries && (n == 0 || historyEntry(n - 1).serial == historySerial()));
+  for (int i = 1; i < n; i++) check(historyEntry(i).serial == historyEntry(i - 1).serial + 1);
+  check(steps == count - rollbackAtNewestStop() && steps >= 0 && steps <= kRollbackStops);
+}
+
+uint8_t covered[kH][kW * 3];  // the frame the history was opened over
+
+bool windowMatchesCovered(bool keep) {
+  bool same = true;
+  for (int y = 0; y < kH; y++) {
+    uint8_t* row = gUra + y * kFrameStride;
+    if (keep) std::memcpy(covered[y], row, kW * 3);
+    same = same && std::memcmp(covered[y], row, kW * 3) == 0;
+  }
+  return same;
 }
 
 }  // namespace
 
 extern "C" void __wrap__Z5rGamei(int32_t redraw) {
-  if (gPaintThisInput) __real__Z5rGamei(redraw);
+  if (gPaint) __real__Z5rGamei(redraw);
 }
 
 extern "C" void __wrap__Z7SDLviewv() {
-  if (gPaintThisInput) __real__Z7SDLviewv();
+  if (gPaint) __real__Z7SDLviewv();
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string path = scratchScenarioPath("/tmp/fuzz-rollback-XXXXXX");
+  static const std::string path = scratchScenarioPath("/dev/shm/fuzz-rollback-XXXXXX");
   gWaitLimitMs = 2;
   gJumpDepthLimit = 40;
   gSeenTextFileUsed = false;  // no "tavino.seen" in the fuzzer's folder
-  gTicksSource = leapingClock;
+  gTicksSource = [] { static uint32_t now; return now += 1000; };  // every timed wait ends at once
   gModSimulated = true;  // no modifier held: no Ctrl skip
 
   const uint8_t* end = static_cast<const uint8_t*>(std::memchr(data, 0, size));
   const size_t textSize = end ? size_t(end - data) : size;
+  uint32_t hash = 2166136261u;  // FNV-1a: a fixed choice per input
+  for (size_t i = 0; i < size; i++) hash = (hash ^ data[i]) * 16777619u;
+  gPaint = hash % kPaintEvery == 0;
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) std::abort();
-  if (textSize) std::fwrite(data, 1, textSize, f);
+  if (!gPaint) std::fputs("SCENE:0\n", f);
+  std::fwrite(data, 1, textSize, f);
   std::fclose(f);
 
-  gPaintThisInput = inputHash(data, size) % kPaintEvery == 0;
   closeHistory();
   resetScenarioState();
   readingComfortsReset();
-  w = 64, h = 36, SystemFontSize = 3;
+  w = kW, h = kH, SystemFontSize = 3;
   resizeX = w, resizeY = h;
   setScenarioPath(path.c_str());
-  stops.clear();
+  oldest = count = 0;
   rOPGstartsina();
-  if (rollbackAtNewestStop()) stops.push_back(snapshot());
+  if (rollbackAtNewestStop()) shadowStop();
 
-  std::string covered;  // the frame the history was opened over
-  const size_t actions = end ? size - textSize - 1 : 0;
-  for (size_t i = 0; i < actions && i < kMaxActions; i++) {
+  for (size_t i = 0; end && i < size - textSize - 1 && i < kMaxActions; i++) {
     const uint8_t a = end[1 + i];
     if (historyShown()) {
-      switch (a % 4) {
-        case 0: closeHistory(); break;
-        case 1: scrollHistoryUp(); break;
-        case 2: scrollHistoryDown(); break;
-        default: historyAtNewest() ? closeHistory() : scrollHistoryDown(); break;
-      }
-      if (!historyShown()) check(frameRows() == covered);
-    } else {
-      switch (a % 8) {
-        case 0: case 1: case 2: step(101); break;
-        case 3: step(8); break;
-        case 4: step(2); break;
-        case 5: case 6: rollBack(); break;
-        default:
-          if (NoWait != 0) break;
-          stopSkipAndAutoRead();
-          covered = frameRows();
-          openHistory();
-          break;
-      }
+      if (a % 4 == 0 || (a % 4 == 3 && historyAtNewest())) closeHistory();
+      else if (a % 4 == 1) scrollHistoryUp();
+      else scrollHistoryDown();
+      if (!historyShown()) check(windowMatchesCovered(false));
+    } else if (a % 8 < 2) {
+      step(101);
+    } else if (a % 8 == 2) {  // a run of advances, enough to overflow the stops in a few
+      for (int n = 0; n < 8; n++) step(101);
+    } else if (a % 8 < 5) {
+      step(a % 8 == 3 ? 8 : 2);
+    } else if (a % 8 < 7) {
+      rollBack();
+    } else if (NoWait == 0) {  // as the player: not while the reader runs on by itself
+      stopSkipAndAutoRead();
+      windowMatchesCovered(true);
+      openHistory();
     }
-    checkHistory();
-    checkStops();
+    checkInvariants();
   }
+  // Let go here rather than in the next input, so no allocation outlives it.
+  if (pSinaFile) std::fclose(pSinaFile);
+  pSinaFile = nullptr;
+  seenTextForget();
   return 0;
 }
