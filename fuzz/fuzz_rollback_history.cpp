@@ -3,6 +3,7 @@
 // stop checks that a rollback brings back exactly what that stop first held;
 // the history must stay a gapless run of the newest entries, and closing it
 // must show the covered frame again. Input: scenario, NUL, one byte per action.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -25,36 +26,27 @@ namespace {
 
 constexpr size_t kMaxActions = 32;
 constexpr int kW = 64, kH = 36;  // the window
-// Composing and presenting touch whole 1920 x 1080 buffers, which under the
-// sanitizers costs far more than the rest, and nothing checked here depends on
-// it: only one input in kPaintEvery paints. The others start with a scene
-// mark, so a rollback recomposes (skipped) rather than clearing the scene.
+// Painting touches whole 1920 x 1080 buffers and nothing checked depends on it:
+// one input in kPaintEvery paints. The others start with a scene mark, so a
+// rollback recomposes (skipped) rather than clearing the scene buffer.
 constexpr uint32_t kPaintEvery = 256;
 bool gPaint = true;
 
-void check(bool ok) {
-  if (!ok) __builtin_trap();
-}
-
+void check(bool ok) { if (!ok) __builtin_trap(); }
 // What a statement can change and a stop must bring back. Fixed buffers
 // throughout: heap use that outlives an input sets off the leak check.
-struct Snapshot {
-  uint8_t bytes[sizeof gFlag1 + sizeof gFlag8 + sizeof gFlag16 + sizeof gFlag32 + 10 * 4 +
-                sizeof siori + sizeof SinaFile + 4 * kLineBytes + sizeof(long)];
-  bool operator==(const Snapshot& o) const { return std::memcmp(bytes, o.bytes, sizeof bytes) == 0; }
-};
+using Snapshot = std::array<uint8_t, sizeof gFlag1 + sizeof gFlag8 + sizeof gFlag16 + sizeof gFlag32 +
+                                         10 * 4 + sizeof siori + sizeof SinaFile + 4 * kLineBytes + sizeof(long)>;
 
 void take(Snapshot& s) {
-  uint8_t* p = s.bytes;
+  uint8_t* p = s.data();
   auto add = [&p](const void* at, size_t size) { std::memcpy(p, at, size), p += size; };
-  add(gFlag1, sizeof gFlag1), add(gFlag8, sizeof gFlag8);
-  add(gFlag16, sizeof gFlag16), add(gFlag32, sizeof gFlag32);
+  add(gFlag1, sizeof gFlag1), add(gFlag8, sizeof gFlag8), add(gFlag16, sizeof gFlag16), add(gFlag32, sizeof gFlag32);
   const int32_t scalars[10] = {gFlag1Now, gFlag8Now, gFlag16Now, gFlag32Now, SceneNum,
                                SelectMode, SelectNow, NoWait, MsgColor, int32_t(historySerial())};
-  add(scalars, sizeof scalars);
-  add(siori, sizeof siori), add(SinaFile, sizeof SinaFile);
+  add(scalars, sizeof scalars), add(siori, sizeof siori), add(SinaFile, sizeof SinaFile);
   for (int k = 0; k < 4; k++) add(messageLine(k), kLineBytes);
-  const long position = pSinaFile ? std::ftell(pSinaFile) : -1;
+  const long position = pSinaFile ? std::ftell(pSinaFile) : -1;  // the reader's place
   add(&position, sizeof position);
 }
 
@@ -80,9 +72,8 @@ void rollBack() {
   check(rollBackOneStop() == possible);
   if (!possible) return;
   count -= atStop;
-  Snapshot now;
-  take(now);
-  check(rollbackAtNewestStop() && now == shadowed(count - 1));
+  static Snapshot now;
+  take(now), check(rollbackAtNewestStop() && now == shadowed(count - 1));
 }
 
 void checkInvariants() {
@@ -106,21 +97,14 @@ bool windowMatchesCovered(bool keep) {
 
 }  // namespace
 
-extern "C" void __wrap__Z5rGamei(int32_t redraw) {
-  if (gPaint) __real__Z5rGamei(redraw);
-}
-
-extern "C" void __wrap__Z7SDLviewv() {
-  if (gPaint) __real__Z7SDLviewv();
-}
+extern "C" void __wrap__Z5rGamei(int32_t redraw) { if (gPaint) __real__Z5rGamei(redraw); }
+extern "C" void __wrap__Z7SDLviewv() { if (gPaint) __real__Z7SDLviewv(); }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string path = scratchScenarioPath("/dev/shm/fuzz-rollback-XXXXXX");
-  gWaitLimitMs = 2;
-  gJumpDepthLimit = 40;
-  gSeenTextFileUsed = false;  // no "tavino.seen" in the fuzzer's folder
+  gWaitLimitMs = 2, gJumpDepthLimit = 40;
+  gSeenTextFileUsed = false, gModSimulated = true;  // no "tavino.seen" written; no Ctrl skip
   gTicksSource = [] { static uint32_t now; return now += 1000; };  // every timed wait ends at once
-  gModSimulated = true;  // no modifier held: no Ctrl skip
 
   const uint8_t* end = static_cast<const uint8_t*>(std::memchr(data, 0, size));
   const size_t textSize = end ? size_t(end - data) : size;
@@ -136,8 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   closeHistory();
   resetScenarioState();
   readingComfortsReset();
-  w = kW, h = kH, SystemFontSize = 3;
-  resizeX = w, resizeY = h;
+  w = kW, h = kH, SystemFontSize = 3, resizeX = w, resizeY = h;
   setScenarioPath(path.c_str());
   oldest = count = 0;
   rOPGstartsina();
@@ -165,9 +148,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     checkInvariants();
   }
-  // Let go here rather than in the next input, so no allocation outlives it.
-  if (pSinaFile) std::fclose(pSinaFile);
-  pSinaFile = nullptr;
-  seenTextForget();
+  resetScenarioState();  // here too, so that no allocation outlives the input
   return 0;
 }
