@@ -4,6 +4,8 @@
 // fuzzer tenfold.
 #pragma once
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -43,10 +45,15 @@ inline void resetScenarioState() {
   seenTextForget();
 }
 
-// The scenario goes to a scratch folder of its own; the current directory is
-// left alone so that the fuzzer's relative paths stay valid.
+// The scenario goes to a scratch folder of its own, removed at exit; the
+// current directory is left alone so that the fuzzer's relative paths stay valid.
 inline std::string scratchScenarioPath(const char* pattern) {
-  std::string dir = pattern;
-  if (!mkdtemp(&dir[0])) std::abort();
-  return dir + "/sinario.txt";
+  static char dir[64];
+  std::snprintf(dir, sizeof dir, "%s", pattern);
+  if (!mkdtemp(dir)) std::abort();
+  std::atexit([] {
+    std::remove((std::string(dir) + "/sinario.txt").c_str());
+    rmdir(dir);
+  });
+  return std::string(dir) + "/sinario.txt";
 }
