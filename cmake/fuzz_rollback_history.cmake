@@ -1,5 +1,5 @@
-# The rollback and history fuzz target paints and presents only some inputs
-# (see the target): it reaches the compositor and presenter through wrappers.
+# The rollback and history fuzz target composes only some inputs and presents
+# none (see the target): it reaches the compositor and presenter through wrappers.
 if(TAVINO_FUZZ)
   target_link_options(fuzz_rollback_history PRIVATE -Wl,--wrap=_Z5rGamei -Wl,--wrap=_Z7SDLviewv)
 endif()
