@@ -55,6 +55,14 @@ int panelHeight(const Geometry& g, const HistoryEntry& e) {
   return 2 * g.pad + linesOf(e) * g.pitch - 4;
 }
 
+// Only the window's top-left part of a frame is ever shown, so only that
+// part is kept and put back: a small window costs a small copy.
+void copyWindowPart(uint8_t* to, const uint8_t* from) {
+  const int rows = h < kFrameH ? h : kFrameH, bytes = (w < kFrameW ? w : kFrameW) * 3;
+  if (bytes <= 0) return;
+  for (int y = 0; y < rows; y++) std::memcpy(to + y * kFrameStride, from + y * kFrameStride, bytes);
+}
+
 // An eighth of the brightness: the scene can still be made out, the message
 // it was showing no longer competes with the history.
 void darkenWindow() {
@@ -102,7 +110,7 @@ void drawScrollBar(const Geometry& g) {
 }
 
 void drawHistory() {
-  std::memcpy(gUra, coveredFrame, kFrameBytes);
+  copyWindowPart(gUra, coveredFrame);
   darkenWindow();
   const Geometry g = geometry();
   int y = h - g.margin;
@@ -125,7 +133,7 @@ bool historyShown() { return shown; }
 
 void openHistory() {
   if (shown) return;
-  std::memcpy(coveredFrame, gUra, kFrameBytes);
+  copyWindowPart(coveredFrame, gUra);
   shown = true;
   bottomEntry = historyCount() - 1;
   drawHistory();
@@ -134,7 +142,7 @@ void openHistory() {
 void closeHistory() {
   if (!shown) return;
   shown = false;
-  std::memcpy(gUra, coveredFrame, kFrameBytes);
+  copyWindowPart(gUra, coveredFrame);
   SDLview();
 }
 

@@ -141,6 +141,8 @@ int rollbackStepsAvailable() {
   return steps > 0 ? steps : 0;
 }
 
+bool rollbackAtNewestStop() { return atNewestStop; }
+
 void clearHistoryAndRollback() {
   oldest = count = 0;
   atNewestStop = false;

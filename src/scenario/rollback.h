@@ -17,6 +17,8 @@ void noteReaderRuns();
 // nothing changed, when no such stop is recorded.
 bool rollBackOneStop();
 int rollbackStepsAvailable();
+// True while the player waits at the newest recorded stop.
+bool rollbackAtNewestStop();
 
 // A new game or a load starts without a past: no history, no stops.
 void clearHistoryAndRollback();
