@@ -99,7 +99,7 @@ bool dispatchReadingComforts() {
 enum class HistoryAction { kClose, kOlder, kNewer, kNewerOrClose };
 
 struct HistoryRow {
-  Uint8 type;   // SDL_KEYDOWN or SDL_MOUSEBUTTONDOWN
+  int type;     // SDL_KEYDOWN or SDL_MOUSEBUTTONDOWN
   int code;     // key symbol or mouse button
   HistoryAction action;
 };
@@ -118,7 +118,7 @@ const HistoryRow kHistoryRows[] = {
     {SDL_MOUSEBUTTONDOWN, SDL_BUTTON_WHEELDOWN, HistoryAction::kNewerOrClose},
 };
 
-bool matches(Uint8 type, int code) {
+bool matches(int type, int code) {
   if (event.type != type) return false;
   return type == SDL_KEYDOWN ? event.key.keysym.sym == code : event.button.button == code;
 }
