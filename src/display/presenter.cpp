@@ -7,11 +7,17 @@ void (*gFrameHook)();
 
 namespace {
 
+// Only the window's top-left part is ever blitted, so only that part is
+// converted; a small window costs a small frame.
 void convertFrame() {
-  const uint8_t* src = gUra;
-  uint32_t* dst = pix;
-  for (int i = 0; i < kFrameW * kFrameH; i++, src += 3) {
-    dst[i] = uint32_t{src[0]} << 16 | uint32_t{src[1]} << 8 | src[2];
+  const int width = w < 0 ? 0 : w > kFrameW ? kFrameW : w;
+  const int height = h < 0 ? 0 : h > kFrameH ? kFrameH : h;
+  for (int y = 0; y < height; y++) {
+    const uint8_t* src = gUra + y * kFrameStride;
+    uint32_t* dst = pix + y * kFrameW;
+    for (int x = 0; x < width; x++, src += 3) {
+      dst[x] = uint32_t{src[0]} << 16 | uint32_t{src[1]} << 8 | src[2];
+    }
   }
 }
 
