@@ -20,6 +20,7 @@ const Subcommand kSubcommands[] = {
     {"font", toolFont, "font build --ttf FILE OUT [--raw] [--size PX]"},
     {"rc", toolRc, "rc encode|decode IN OUT"},
     {"lint", toolLint, "lint [--dir DIR] [FILE]"},
+    {"soak", toolSoak, "soak [--dir DIR] [--mode N] [--seed N] [--inputs N] [--checkpoint N]"},
 };
 
 int usage() {

@@ -11,6 +11,7 @@ int toolRle(int argc, char** argv);     // rle_encode.cpp
 int toolFont(int argc, char** argv);    // font_build.cpp
 int toolRc(int argc, char** argv);      // rc_tool.cpp
 int toolLint(int argc, char** argv);    // lint.cpp
+int toolSoak(int argc, char** argv);    // soak.cpp
 
 // Per-format halves of `decode`: read IN, write the picture exactly as the
 // player decodes it to OUT. On a refused file: one line on stderr, exit 1.
