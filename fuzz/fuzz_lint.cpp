@@ -2,7 +2,7 @@
 // first part is "sinario.txt", every later part is "NAME\nCONTENT" (names
 // cut to a safe character set), so that scenarios can read each other and
 // find or miss pictures and sounds. The folder is emptied for every input.
-#include <dirent.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstddef>
@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "tool.h"
 
@@ -25,13 +26,12 @@ const std::string& scratchFolder() {
   return folder;
 }
 
-void emptyFolder(const std::string& folder) {
-  DIR* d = opendir(folder.c_str());
-  if (!d) std::abort();
-  while (dirent* e = readdir(d)) {
-    if (e->d_name[0] != '.') std::remove((folder + "/" + e->d_name).c_str());
-  }
-  closedir(d);
+// What the last input wrote, removed before the next one is laid out.
+std::vector<std::string> gWritten;
+
+void emptyFolder() {
+  for (const std::string& path : gWritten) unlink(path.c_str());
+  gWritten.clear();
 }
 
 std::string safeName(const std::string& raw, size_t index) {
@@ -45,11 +45,13 @@ std::string safeName(const std::string& raw, size_t index) {
   return name;
 }
 
+// Plain system calls: stdio's buffers would cost more than the lint itself.
 void writeFile(const std::string& path, const char* data, size_t size) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) std::abort();
-  if (size) std::fwrite(data, 1, size, f);
-  std::fclose(f);
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (fd < 0) std::abort();
+  if (size && write(fd, data, size) != ssize_t(size)) std::abort();
+  close(fd);
+  gWritten.push_back(path);
 }
 
 }  // namespace
@@ -61,7 +63,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string& folder = scratchFolder();
-  emptyFolder(folder);
+  emptyFolder();
   const std::string input(reinterpret_cast<const char*>(data), size);
   size_t start = 0;
   for (size_t index = 0; start <= input.size() && index < 16; index++) {

@@ -3,6 +3,7 @@
 // into the channel, then the mixer run over several device buffers, played
 // once or looping. The device is SDL's dummy driver; the mixer is called
 // under the audio lock as SDL's own thread calls it.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <SDL/SDL.h>
@@ -30,10 +31,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string path = std::string(MyAppDir) + "s.wav";
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) std::abort();
-  if (size) std::fwrite(data, 1, size, f);
-  std::fclose(f);
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (fd < 0 || (size && write(fd, data, size) != ssize_t(size))) std::abort();
+  close(fd);
 
   const int channel = size % 2 + 1;
   if (soundLoadWav(channel, "s") != 0) return 0;

@@ -72,14 +72,15 @@ uint32_t le16(const uint8_t* b) { return b[0] | b[1] << 8; }
 uint32_t le32(const uint8_t* b) { return le16(b) | le16(b + 2) << 16; }
 
 // The decoded size SDL's ADPCM decoders allocate and fill is taken from the
-// header alone; real files decode to about four times their data.
+// header alone; real files decode to about four times their data (4-bit
+// samples), so twice that is allowed.
 bool adpcmSizeSane(const uint8_t* fmt, uint32_t fmtLength, uint32_t dataLength) {
   const uint32_t tag = le16(fmt);
   if (tag != 2 && tag != 0x11) return true;
   const uint32_t channels = le16(fmt + 2), blockAlign = le16(fmt + 12);
   if (fmtLength < 20 || blockAlign == 0) return false;
   const uint64_t decoded = uint64_t(dataLength / blockAlign) * le16(fmt + 18) * channels * 2;
-  return decoded <= 16 * uint64_t(dataLength) + 65536;
+  return decoded <= 8 * uint64_t(dataLength) + 4096;
 }
 
 // SDL's loader allocates each chunk's claimed length before it reads it, so a
@@ -89,6 +90,7 @@ bool adpcmSizeSane(const uint8_t* fmt, uint32_t fmtLength, uint32_t dataLength) 
 bool wavHeaderSafe(const std::string& path) {
   FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) return true;  // SDL's loader reports it
+  std::setvbuf(f, nullptr, _IONBF, 0);  // a few header reads: no buffer needed
   uint8_t head[12];
   bool safe = true;
   if (std::fread(head, 1, 12, f) == 12 && std::fseek(f, 0, SEEK_END) == 0) {
@@ -99,7 +101,13 @@ bool wavHeaderSafe(const std::string& path) {
     uint32_t fmtLength = 0;
     bool fmtSeen = false;
     uint8_t chunk[8];
-    while (std::fseek(f, at, SEEK_SET) == 0 && std::fread(chunk, 1, 8, f) == 8) {
+    for (;;) {
+      // A chunk header cut by the end of the file gives the loader a length
+      // made of whatever lay in memory.
+      if (std::fseek(f, at, SEEK_SET) != 0 || std::fread(chunk, 1, 8, f) != 8) {
+        safe = false;
+        break;
+      }
       const uint32_t length = le32(chunk + 4);
       at += 8;
       if (length > uint64_t(size - at)) {
@@ -112,7 +120,12 @@ bool wavHeaderSafe(const std::string& path) {
         if (std::memcmp(chunk, "fmt ", 4) != 0) break;  // refused by the loader on its own
         fmtSeen = true;
         fmtLength = length;
-        if (std::fread(fmt, 1, std::min<size_t>(length, sizeof fmt), f) == 0) break;
+        // The loader reads the 16 bytes of the basic format from the chunk
+        // whatever its length.
+        if (length < 16 || std::fread(fmt, 1, std::min<size_t>(length, sizeof fmt), f) < 16) {
+          safe = false;
+          break;
+        }
       } else if (fmtSeen && std::memcmp(chunk, "data", 4) == 0) {
         safe = adpcmSizeSane(fmt, fmtLength, length);
         break;
