@@ -103,10 +103,10 @@ TEST_F(PlayerDirTest, AKilledSaveLeavesTheOldOrTheNewFileAndThePlayerLoadsIt) {
   ASSERT_FALSE(recordOfSlot1.empty());
   const std::string sceneNum = reference.state["SceneNum"];
 
-  // Other slots' lines make every save write (and sync) a few MB, so
+  // Other slots' lines make every save write (and sync) a megabyte, so
   // that kills land inside writes too.
   std::string junk;
-  while (junk.size() < 3000000) junk += "6PADDING :" + std::string(90, 'x') + "\r\n";
+  while (junk.size() < 1000000) junk += "6PADDING :" + std::string(90, 'x') + "\r\n";
   writeFile("tavino.sav", recordOfSlot1.substr(0, recordOfSlot1.size() - 2) + junk + "\r\n");
 
   std::mt19937 random(15);
@@ -119,7 +119,7 @@ TEST_F(PlayerDirTest, AKilledSaveLeavesTheOldOrTheNewFileAndThePlayerLoadsIt) {
     ASSERT_GT(pid, 0);
     // Half the kills fall anywhere; the other half aim at a write in progress:
     // once the new file has appeared beside the old one, within a few ms.
-    std::this_thread::sleep_for(std::chrono::milliseconds(600 + random() % 1500));
+    std::this_thread::sleep_for(std::chrono::milliseconds(400 + random() % 1200));
     if (k % 2) {
       for (int polls = 0; polls < 30000 && !fileExists("tavino.sav.tmp"); polls++)
         std::this_thread::sleep_for(std::chrono::microseconds(100));
