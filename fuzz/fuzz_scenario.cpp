@@ -27,7 +27,7 @@ extern "C" void __real__Z5rGamei(int32_t redraw);
 
 namespace {
 
-constexpr uint32_t kPaintEvery = 16;
+constexpr uint32_t kPaintEvery = 32;
 bool gPaintThisInput = true;
 
 // FNV-1a: a fixed choice per input, so that coverage stays reproducible.
