@@ -136,13 +136,11 @@ int toolSoak(int argc, char** argv) {
   for (std::string& a : args) argvPlay.push_back(a.data());
   const int status = toolPlay(int(argvPlay.size()), argvPlay.data());
 
-  std::fprintf(stderr,
-               "tavino-tool soak: %lu inputs (%zu presses), seed %lu; resident %zu kB after %lu "
-               "inputs, %zu kB at the end\n",
-               inputs, steps, seed, gRssAtCheckpoint, checkpoint, gRssAtEnd);
-  if (status != 0) return status;
+  std::fprintf(stderr, "tavino-tool soak: %lu inputs (%zu presses), seed %lu; resident ", inputs, steps, seed);
+  if (checkpoint) std::fprintf(stderr, "%zu kB after %lu inputs, ", gRssAtCheckpoint, checkpoint);
+  std::fprintf(stderr, "%zu kB at the end\n", gRssAtEnd);
+  if (status != 0 || checkpoint == 0) return status;
   const double growth = double(gRssAtEnd) - double(gRssAtCheckpoint);
-  if (checkpoint == 0) return 0;
   if (gRssAtCheckpoint == 0 || growth > 0.10 * double(gRssAtEnd)) {
     std::fprintf(stderr, "tavino-tool soak: resident memory grew by more than 10%%\n");
     return 1;
