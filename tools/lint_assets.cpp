@@ -182,7 +182,8 @@ std::string soundProblem(const std::string& path) {
   SDL_AudioSpec in;
   Uint8* samples = nullptr;
   Uint32 length = 0;
-  if (!SDL_LoadWAV_RW(SDL_RWFromFile(path.c_str(), "rb"), 1, &in, &samples, &length))
+  if (!soundFileHeaderSafe(path.c_str()) ||
+      !SDL_LoadWAV_RW(SDL_RWFromFile(path.c_str(), "rb"), 1, &in, &samples, &length))
     return std::string("SDL cannot load it (") + SDL_GetError() + "): save as uncompressed 8- or 16-bit PCM WAV";
   SDL_FreeWAV(samples);
   SDL_AudioCVT cvt;

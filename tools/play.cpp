@@ -22,10 +22,12 @@
 #include "scenario/engine_state.h"
 #include "tool.h"
 
+uint32_t gPlaySettleLimitMs = 10000;
+void (*gPlayStepHook)(size_t stepsTaken);
+
 namespace {
 
 constexpr int kSettledPasses = 2;         // idle passes in a row that count as settled
-constexpr uint32_t kMaxSettleMs = 10000;  // give up waiting for a busy player after this
 
 struct Player {
   std::vector<PlayStep> steps;
@@ -61,7 +63,7 @@ bool settled() {
   player.lastMenumode = menumode;
   player.idlePasses = idle ? player.idlePasses + 1 : 0;
   if (player.idlePasses >= kSettledPasses) return true;
-  if (SDL_GetTicks() - player.settleStart > kMaxSettleMs) {
+  if (SDL_GetTicks() - player.settleStart > gPlaySettleLimitMs) {
     std::fprintf(stderr, "tavino-tool play: the player did not settle; going on\n");
     return true;
   }
@@ -148,6 +150,7 @@ void onPass() {
     return;
   }
   const PlayStep& step = player.steps[player.next++];
+  if (gPlayStepHook) gPlayStepHook(player.next);
   if (step.kind == PlayStep::kSleep) {
     player.sleepUntil = SDL_GetTicks() + static_cast<uint32_t>(step.value);
     player.phase = Player::kSleep;

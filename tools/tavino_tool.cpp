@@ -23,6 +23,7 @@ const Subcommand kSubcommands[] = {
     {"graph", toolGraph, "graph [--dir DIR] [FILE] [-o OUT.dot|OUT.svg|OUT.png]"},
     {"new", toolNew, "new DIR"},
     {"web", toolWeb, "web GAME_DIR OUT_DIR [--mode N] [--player DIR]"},
+    {"soak", toolSoak, "soak [--dir DIR] [--mode N] [--seed N] [--inputs N] [--checkpoint N]"},
 };
 
 int usage() {

@@ -14,6 +14,7 @@ int toolLint(int argc, char** argv);    // lint.cpp
 int toolGraph(int argc, char** argv);   // graph.cpp
 int toolNew(int argc, char** argv);     // new_game.cpp
 int toolWeb(int argc, char** argv);     // web_export.cpp
+int toolSoak(int argc, char** argv);    // soak.cpp
 
 // Per-format halves of `decode`: read IN, write the picture exactly as the
 // player decodes it to OUT. On a refused file: one line on stderr, exit 1.

@@ -1,5 +1,6 @@
 #include "scenario/sound.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

@@ -21,6 +21,9 @@ void soundStop(int channel);
 // Whether a loaded WAV's format is one the channels can convert (the lint
 // asks before the player meets it).
 bool soundFormatConvertible(const SDL_AudioSpec& format);
+// Whether a WAV file's chunk headers are safe to hand to SDL's loader, which
+// allocates whatever length a chunk claims and trusts ADPCM block fields.
+bool soundFileHeaderSafe(const char* path);
 
 // Closes the device and empties both channels, so that the next load opens
 // the device afresh. For tests and tools; the player never needs it.
