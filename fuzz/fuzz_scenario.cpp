@@ -23,6 +23,7 @@
 #include "scenario/reader.h"
 #include "scenario/scenario.h"
 #include "scenario/seen_text.h"
+#include "scenario_reset.h"
 
 extern "C" void __real__Z5rGamei(int32_t redraw);
 
@@ -38,46 +39,6 @@ uint32_t inputHash(const uint8_t* data, size_t size) {
   return hash;
 }
 
-// The scenario is written to a scratch folder of its own; the current
-// directory is left alone so that the fuzzer's relative paths stay valid.
-std::string scratchScenarioPath() {
-  char pattern[] = "/dev/shm/fuzz-scenario-XXXXXX";
-  if (!mkdtemp(pattern)) std::abort();
-  return std::string(pattern) + "/sinario.txt";
-}
-
-// Back to a fresh scenario state. Unlike engineStateClear this leaves the
-// large frame buffers alone: they do not steer the scenario, and clearing
-// 50 MB per input would slow the fuzzer tenfold.
-void resetScenarioState() {
-  if (pSinaFile) std::fclose(pSinaFile);
-  pSinaFile = nullptr;
-  KeyWait = NoWait = SceneNum = 0;
-  gSaveFlag = 0;
-  std::memset(siori, 0, sizeof siori);
-  std::memset(gFlag1, 0, sizeof gFlag1);
-  std::memset(gFlag8, 0, sizeof gFlag8);
-  std::memset(gFlag16, 0, sizeof gFlag16);
-  std::memset(gFlag32, 0, sizeof gFlag32);
-  gFlag1Now = gFlag8Now = gFlag16Now = gFlag32Now = 0;
-  HaikeiCG = HaikeiCGtype = KoukeiCG = KoukeiCGtype = ZenkeiCG = ZenkeiCGtype = 0;
-  std::memset(CharaCG, 0, sizeof CharaCG);
-  std::memset(CharaCGtype, 0, sizeof CharaCGtype);
-  CharaIchi = 0;
-  FaceCG = 0;
-  CgBright = CgBrighttype = cgChange = 0;
-  MsgColor = MsgFont = 0;
-  SelectMode = 0;
-  SelectNow = 0;
-  SystemSizeW = SystemSizeH = KisyuMode = 0;
-  SystemMode = 0;
-  gNextTickCount = 0;
-  menumode = 1;
-  keypush = 0;
-  rSPGbegin();  // lines, choices, background, cache
-  seenTextForget();
-}
-
 }  // namespace
 
 // rGame as the interpreter, the input handler and the menu call it.
@@ -86,7 +47,7 @@ extern "C" void __wrap__Z5rGamei(int32_t redraw) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string path = scratchScenarioPath();
+  static const std::string path = scratchScenarioPath("/dev/shm/fuzz-scenario-XXXXXX");
   gWaitLimitMs = 2;
   gJumpDepthLimit = 40;
   gSeenTextFileUsed = false;  // no "tavino.seen" in the fuzzer's folder

@@ -1,10 +1,10 @@
 #include "menu/save_file.h"
 
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 
+#include "scenario/atomic_file.h"
 #include "scenario/engine_state.h"
 #include "scenario/rollback.h"
 #include "scenario/scenario.h"
@@ -88,21 +88,6 @@ void appendKey(std::string& out, int slot, const char* key8) {
   out += char('0' + slot);
   out.append(key8, 8);
   out += ':';
-}
-
-bool writeWholeFile(const std::string& path, const std::string& bytes) {
-  // A crash or a full disk part-way must never cost the other slots: the new
-  // file is completed beside the old one and then renamed over it.
-  std::string temp = path + ".tmp";
-  FILE* f = std::fopen(temp.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = std::fflush(f) == 0 && ok;
-  ok = fsync(fileno(f)) == 0 && ok;
-  ok = std::fclose(f) == 0 && ok;
-  if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) std::remove(temp.c_str());
-  return ok;
 }
 
 }  // namespace
@@ -207,7 +192,7 @@ std::string saveComposeFile(int slot, std::time_t now, const uint8_t* old, int32
 
 bool saveWriteSlotAt(int slot, std::time_t now) {
   if (slot < 1 || slot > 6) return false;
-  return writeWholeFile(savePath(), saveComposeFile(slot, now, gfilework, savedatamax));
+  return writeFileAtomically(savePath(), saveComposeFile(slot, now, gfilework, savedatamax));
 }
 
 bool saveWriteSlot(int slot) { return saveWriteSlotAt(slot, std::time(nullptr)); }

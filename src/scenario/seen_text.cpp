@@ -1,12 +1,12 @@
 #include "scenario/seen_text.h"
 
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
 
+#include "scenario/atomic_file.h"
 #include "scenario/engine_state.h"
 
 bool gSeenTextFileUsed = true;
@@ -55,20 +55,6 @@ void load() {
     return;
   }
   gMarks = std::move(marks);
-}
-
-// Same way as the save file: complete beside the old one, synced, renamed.
-bool writeWhole(const std::string& path, const std::string& bytes) {
-  const std::string temp = path + ".tmp";
-  FILE* f = std::fopen(temp.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = std::fflush(f) == 0 && ok;
-  ok = fsync(fileno(f)) == 0 && ok;
-  ok = std::fclose(f) == 0 && ok;
-  if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) std::remove(temp.c_str());
-  return ok;
 }
 
 }  // namespace
@@ -135,7 +121,7 @@ void seenTextFlush() {
   const std::string path = seenPath();
   // Like a save that cannot be written, this fails quietly; the marks stay
   // in memory and the next occasion tries again.
-  if (writeWhole(path, seenTextCompose(gMarks))) gUnwritten = 0;
+  if (writeFileAtomically(path, seenTextCompose(gMarks))) gUnwritten = 0;
 }
 
 void seenTextForget() {
