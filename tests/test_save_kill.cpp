@@ -2,8 +2,9 @@
 // keys, and is killed (SIGKILL) at a random moment. Afterwards "tavino.sav"
 // must be, byte for byte, one of the files the saves went through (the clock
 // digits aside), and the player must start and load from it. The runs chain:
-// each starts from the file the last kill left. TAVINO_KILLS sets how many
-// kills (default 20).
+// each starts from the file the last kill left. "tavino.seen", written the
+// same way when the menu opens, must parse whenever it exists. TAVINO_KILLS
+// sets how many kills (default 20).
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -17,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "scenario/seen_text.h"
 #include "support/play_support.h"
 #include "support/test_support.h"
 
@@ -114,6 +116,7 @@ TEST_F(PlayerDirTest, AKilledSaveLeavesTheOldOrTheNewFileAndThePlayerLoadsIt) {
   for (int k = 0; k < kills; k++) {
     const std::string before = readFile("tavino.sav");
     std::remove("tavino.sav.tmp");  // what an earlier kill left half written
+    std::remove("tavino.seen");     // so that every run writes it anew
     std::vector<int> slots;
     const pid_t pid = startPlay(saveKeys(slots));
     ASSERT_GT(pid, 0);
@@ -143,11 +146,15 @@ TEST_F(PlayerDirTest, AKilledSaveLeavesTheOldOrTheNewFileAndThePlayerLoadsIt) {
       state = afterSave(recordOfSlot1, slots[i], state);
     }
     ASSERT_TRUE(found) << "kill " << k << ": tavino.sav is neither the old nor a new file";
+    SeenMarks marks;
+    const std::string seen = readFile("tavino.seen");
+    ASSERT_TRUE(seen.empty() || seenTextParse(seen, marks)) << "kill " << k << ": a damaged tavino.seen";
 
     PlayRun load = playScenario(dir_, "up,enter,down,enter");
     ASSERT_EQ(load.status, 0) << "kill " << k << ":\n" << load.output;
     EXPECT_EQ(load.state["SceneNum"], sceneNum) << "kill " << k;
     EXPECT_EQ(load.state["menumode"], "0") << "kill " << k;
+    EXPECT_EQ(load.output.find("tavino.seen"), std::string::npos) << "kill " << k << ":\n" << load.output;
   }
   std::printf("%d kills: %d inside a write, %d with the file not yet replaced\n", kills, partialWrites, unchanged);
 }
