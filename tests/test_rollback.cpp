@@ -15,6 +15,7 @@
 #include "scenario/sound.h"
 #include "support/image_support.h"
 #include "support/scenario_support.h"
+#include "support/sound_support.h"
 #include "support/text_support.h"
 #include "text/text.h"
 
@@ -148,14 +149,10 @@ class RollbackSound : public Rollback {
  protected:
   void SetUp() override {
     Rollback::SetUp();
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", (dir_ + "/mixed.raw").c_str(), 1);
-    setenv("SDL_DISKAUDIODELAY", "1", 1);
-    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0) << SDL_GetError();
+    startDiskAudio(dir_ + "/mixed.raw");
   }
   void TearDown() override {
-    soundReset();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    stopDiskAudio();
     Rollback::TearDown();
   }
   // A device buffer (2048 bytes) mixed from now on: its one sample value, or -1 when it holds several.

@@ -12,6 +12,7 @@
 #include "scenario/sound.h"
 #include "scenario/statements.h"
 #include "support/play_support.h"
+#include "support/sound_support.h"
 
 namespace {
 
@@ -52,14 +53,10 @@ class SoundTest : public PlayerDirTest {
  protected:
   void SetUp() override {
     PlayerDirTest::SetUp();
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", (dir_ + "/mixed.raw").c_str(), 1);
-    setenv("SDL_DISKAUDIODELAY", "1", 1);
-    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0) << SDL_GetError();
+    startDiskAudio(dir_ + "/mixed.raw");
   }
   void TearDown() override {
-    soundReset();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    stopDiskAudio();
     PlayerDirTest::TearDown();
   }
   // `bytes` of output from `from`, or from the first device buffer that holds sound.
