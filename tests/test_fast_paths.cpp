@@ -18,6 +18,7 @@
 #include "image/jpeg_decoder.h"
 #include "image/vector_paths.h"
 #include "scenario/engine_state.h"
+#include "support/jpeg_support.h"
 
 namespace {
 
@@ -34,39 +35,6 @@ bool bothPaths(Work work) {
   if (avx2) work(true);
   chooseAvx2Paths(initial);
   return avx2;
-}
-
-Bytes encodeJpeg(int width, int height, int components, int hs, int vs) {
-  std::mt19937 rng(width * 31 + height);
-  Bytes pixels(size_t(width) * height * components);
-  for (int y = 0; y < height; y++)
-    for (int x = 0; x < width; x++)
-      for (int c = 0; c < components; c++)  // smooth shapes with noise: many coefficients
-        pixels[(size_t(y) * width + x) * components + c] =
-            uint8_t((x * (c + 1) + y * (3 - c)) / 3 + int(rng() % 40));
-  jpeg_compress_struct cinfo;
-  jpeg_error_mgr err;
-  cinfo.err = jpeg_std_error(&err);
-  jpeg_create_compress(&cinfo);
-  unsigned char* mem = nullptr;
-  unsigned long memSize = 0;
-  jpeg_mem_dest(&cinfo, &mem, &memSize);
-  cinfo.image_width = JDIMENSION(width), cinfo.image_height = JDIMENSION(height);
-  cinfo.input_components = components;
-  cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, 95, TRUE);
-  cinfo.comp_info[0].h_samp_factor = hs, cinfo.comp_info[0].v_samp_factor = vs;
-  jpeg_start_compress(&cinfo, TRUE);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    JSAMPROW row = &pixels[size_t(cinfo.next_scanline) * width * components];
-    jpeg_write_scanlines(&cinfo, &row, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  Bytes file(mem, mem + memSize);
-  jpeg_destroy_compress(&cinfo);
-  std::free(mem);
-  return file;
 }
 
 }  // namespace
@@ -96,7 +64,7 @@ TEST(FastPaths, JpegDecodesTheSameOnEveryPath) {
   const struct { int width, height, components, hs, vs; } pictures[] = {
       {101, 37, 3, 2, 2}, {64, 16, 3, 2, 1}, {33, 17, 3, 1, 1}, {19, 23, 1, 1, 1}, {8, 8, 3, 1, 2}};
   for (const auto& p : pictures) {
-    const Bytes file = encodeJpeg(p.width, p.height, p.components, p.hs, p.vs);
+    const Bytes file = libjpegEncode(photograph(p.width, p.height), {p.hs, p.vs, p.components == 1, 0, 0, false, 95});
     Bytes out[2];
     const bool avx2 = bothPaths([&](bool vector) {
       JpegPicture picture;
