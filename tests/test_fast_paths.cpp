@@ -4,7 +4,6 @@
 // of its own) the start-up choice is the portable code, which the checks
 // against formulas and zlib then cover.
 #include <gtest/gtest.h>
-#include <jpeglib.h>
 #include <zlib.h>
 
 #include <cstdlib>
