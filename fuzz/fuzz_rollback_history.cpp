@@ -34,15 +34,18 @@ bool gPaint = true;
 void check(bool ok) { if (!ok) __builtin_trap(); }
 // What a statement can change and a stop must bring back. Fixed buffers
 // throughout: heap use that outlives an input sets off the leak check.
-using Snapshot = std::array<uint8_t, sizeof gFlag1 + sizeof gFlag8 + sizeof gFlag16 + sizeof gFlag32 +
-                                         10 * 4 + sizeof siori + sizeof SinaFile + 4 * kLineBytes + sizeof(long)>;
+constexpr int kScalars = 24;
+using Snapshot = std::array<uint8_t, sizeof gFlag1 + sizeof gFlag8 + sizeof gFlag16 + sizeof gFlag32 + kScalars * 4 +
+                                         sizeof siori + sizeof SinaFile + 4 * kLineBytes + sizeof(long)>;
 
 void take(Snapshot& s) {
   uint8_t* p = s.data();
   auto add = [&p](const void* at, size_t size) { std::memcpy(p, at, size), p += size; };
   add(gFlag1, sizeof gFlag1), add(gFlag8, sizeof gFlag8), add(gFlag16, sizeof gFlag16), add(gFlag32, sizeof gFlag32);
-  const int32_t scalars[10] = {gFlag1Now, gFlag8Now, gFlag16Now, gFlag32Now, SceneNum,
-                               SelectMode, SelectNow, NoWait, MsgColor, int32_t(historySerial())};
+  const int32_t scalars[kScalars] = {
+      gFlag1Now, gFlag8Now, gFlag16Now, gFlag32Now, SceneNum, SelectMode, SelectNow, NoWait, MsgColor,
+      int32_t(historySerial()), HaikeiCG, HaikeiCGtype, KoukeiCG, KoukeiCGtype, ZenkeiCG, ZenkeiCGtype,
+      CharaCG[0], CharaCG[1], CharaCG[2], CharaIchi, CgBright, MsgFont, SystemSizeW, KisyuMode};
   add(scalars, sizeof scalars), add(siori, sizeof siori), add(SinaFile, sizeof SinaFile);
   for (int k = 0; k < 4; k++) add(messageLine(k), kLineBytes);
   const long position = pSinaFile ? std::ftell(pSinaFile) : -1;  // the reader's place

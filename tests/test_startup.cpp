@@ -1,5 +1,5 @@
 // Start-up: the video-mode table and its argument forms, the font size, and
-// the player's own lines and exit status on bad arguments.
+// the player's own lines and exit status on bad arguments or without a display.
 #include <string>
 
 #include "main/video_modes.h"
@@ -43,4 +43,13 @@ TEST_F(Startup, BadArgumentsPrintTheirLinesAndFail) {
     EXPECT_EQ(r.status, 255) << args;
     EXPECT_EQ(r.output, output) << args;
   }
+}
+
+// SDL cannot start its video: the player ends at once with -1 and not a word.
+TEST_F(Startup, WithoutADisplayThePlayerEndsSilentlyWithMinusOne) {
+  const CommandResult r = runCommand(
+      "LSAN_OPTIONS=suppressions=" TAVINO_SOURCE_DIR "/tests/support/x11.supp "
+      "SDL_VIDEODRIVER=x11 DISPLAY=:97 SDL_AUDIODRIVER=dummy " TAVINO_PLAYER " 131 2>&1");
+  EXPECT_EQ(r.status, 255);
+  EXPECT_EQ(r.output, "");
 }
