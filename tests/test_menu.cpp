@@ -13,42 +13,31 @@
 
 namespace {
 
-class MenuTest : public PlayerDirTest {
- protected:
-  void SetUp() override {
-    PlayerDirTest::SetUp();
-    SystemFontSize = 32;
-  }
-  // One pass of the menu with this event, as the main loop hands it over.
-  void pass(Uint8 type, SDLKey key = SDLK_UNKNOWN) {
+class Menu : public PlayerDirTest {};
+
+// Presses and releases the key once per expected cursor position, one menu
+// pass per event, as the main loop hands them over.
+void walk(SDLKey key, std::initializer_list<int> cursors) {
+  for (int expected : cursors) {
     std::memset(&event, 0, sizeof event);
-    event.type = type, event.key.keysym.sym = key;
+    event.type = SDL_KEYDOWN, event.key.keysym.sym = key;
     rCPGsysmenu();
-  }
-  // The release clears the latch; the next pass runs the pending step.
-  void release() { keypush = 0, pass(SDL_KEYUP); }
-  // Presses and releases the key once per expected cursor position.
-  void walk(SDLKey key, std::initializer_list<int> cursors) {
-    for (int expected : cursors) {
-      pass(SDL_KEYDOWN, key);
-      EXPECT_EQ(keypush, 1) << "key " << key;
-      release();
-      EXPECT_EQ(menucur, expected) << "key " << key;
-    }
-  }
-  // Opens the menu over a running game.
-  void openMenu() {
-    writeFile("sinario.txt", "SCENE:1\r\nMSG:x\r\n");
-    ASSERT_NE(pSinaFile = std::fopen("sinario.txt", "rb"), nullptr);
-    menumode = 1, keypush = 0;
+    EXPECT_EQ(keypush, 1) << "key " << key;
+    keypush = 0, event.type = SDL_KEYUP;  // the release clears the latch; the next pass runs the step
     rCPGsysmenu();
+    EXPECT_EQ(menucur, expected) << "key " << key;
   }
-};
+}
 
 }  // namespace
 
-TEST_F(MenuTest, CursorSkipsAForbiddenSaveAndStopsAtTheEnds) {
-  openMenu();
+TEST_F(Menu, CursorSkipsAForbiddenSaveAndStopsAtTheEnds) {
+  // The menu opened over a running game.
+  SystemFontSize = 32;
+  writeFile("sinario.txt", "SCENE:1\r\nMSG:x\r\n");
+  ASSERT_NE(pSinaFile = std::fopen("sinario.txt", "rb"), nullptr);
+  menumode = 1, keypush = 0;
+  rCPGsysmenu();
   EXPECT_EQ(menucur, 0);
   walk(SDLK_DOWN, {1, 2, 3, 3});
   walk(SDLK_UP, {2, 1, 0, 0});
@@ -66,29 +55,16 @@ TEST_F(MenuTest, CursorSkipsAForbiddenSaveAndStopsAtTheEnds) {
   walk(SDLK_UP, {0, 0});
 }
 
-// Whole walks through the real player with tavino-tool play: the window is
-// 1280 x 720 (mode 131), so the glyph size is 72.
-namespace {
-
-constexpr int kFs = 72;
-
-class MenuPlay : public PlayerDirTest {
- protected:
-  void SetUp() override {
-    PlayerDirTest::SetUp();
-    hasFont_ = installDemoFont(dir_);
-  }
-  PlayRun play(const std::string& keys) { return playScenario(dir_, keys, "--mode 131"); }
-  // Pixels of `rgb` in the band of one text row, from x0 to the right edge.
-  static int inkInRow(const PpmImage& f, int x0, int y0, uint32_t rgb) {
+// A whole walk through the real player with tavino-tool play.
+TEST_F(Menu, SaveDuringPlayThenLoadFromTheTitleScreen) {
+  const bool font = installDemoFont(dir_);
+  auto play = [this](const char* keys) { return playScenario(dir_, keys, "--mode 131"); };
+  // Pixels of `rgb` in the band of one text row, from x0 to the right edge:
+  // the window is 1280 x 720 (mode 131), so the glyph size is 72.
+  constexpr int kFs = 72;
+  auto inkInRow = [](const PpmImage& f, int x0, int y0, uint32_t rgb) {
     return inkIn(f, x0, y0, f.width, y0 + kFs, rgb);
-  }
-  bool hasFont_ = false;
-};
-
-}  // namespace
-
-TEST_F(MenuPlay, SaveDuringPlayThenLoadFromTheTitleScreen) {
+  };
   writeFile("sinario.txt",
             "SIORI:first\nFLAG8.SET:-3\nFLAG16:2\nFLAG16.SET:-500\nSCENE:1\nMSG:\x82\xa0\nKEYWAIT:\n");
   // Start, open the menu, save into slot 2, and go back with Space.
@@ -97,7 +73,7 @@ TEST_F(MenuPlay, SaveDuringPlayThenLoadFromTheTitleScreen) {
   const std::string file = readFile(dir_ + "/tavino.sav");
   ASSERT_EQ(file.rfind("2SCENENUM:1\r\n", 0), 0u) << file.substr(0, 40);
   EXPECT_NE(file.find("\r\n2SIORI   :first\r\n2JIKOKU  :"), std::string::npos);
-  if (hasFont_) {
+  if (font) {
     const PpmImage saved = r.frame(r.frames - 1);  // the last menu frame, before the scene returns
     EXPECT_GT(inkInRow(saved, 0, 0, 0x10004F), 50);         // the saved title
     EXPECT_GT(inkInRow(saved, kFs, 3 * kFs, 0x10004F), 50);  // slot 2's new caption
@@ -108,9 +84,11 @@ TEST_F(MenuPlay, SaveDuringPlayThenLoadFromTheTitleScreen) {
   // the scene mark, so only the load can have restored them.
   r = play("up,enter,down,down,enter");
   ASSERT_EQ(r.status, 0) << r.output;
-  EXPECT_EQ(r.state["menumode"] + " " + r.state["SceneNum"] + " " + r.state["gFlag8"] + " " + r.state["gFlag16"] + " " +
-                r.state["siori"] + "|" + r.state["SystemSizeW"] + " " + r.state["SystemSizeH"] + " " + r.state["KisyuMode"],
-            "0 1 0:-3 2:-500 |1920 1080 7") << "the bookmark is not restored; a new game's size";
+  std::string loaded;
+  for (const char* name :
+       {"menumode", "SceneNum", "gFlag8", "gFlag16", "siori", "SystemSizeW", "SystemSizeH", "KisyuMode"})
+    loaded += r.state[name] + " ";
+  EXPECT_EQ(loaded, "0 1 0:-3 2:-500  1920 1080 7 ") << "the bookmark is not restored; a new game's size";
 
   // A save that cannot be written leaves the file and the slot screen as they were.
   ASSERT_EQ(mkdir((dir_ + "/tavino.sav.tmp").c_str(), 0700), 0);

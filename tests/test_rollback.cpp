@@ -1,7 +1,7 @@
-// Rollback: a stop comes back exactly as it was first shown, and the
-// scenario then runs on from it as if for the first time.
-#include <malloc.h>
-
+// Rollback and history. In-process, what lies beyond the engine variables the
+// rollback fuzz target compares: the frame of a scene never composed, the
+// font, the scenario file and the sound channels. Then the history screen and
+// rollback through the player's keys.
 #include <string>
 #include <vector>
 
@@ -9,9 +9,8 @@
 #include "main/startup.h"
 #include "scenario/channel_sounds.h"
 #include "scenario/engine_state.h"
-#include "scenario/history.h"
 #include "scenario/rollback.h"
-#include "support/image_support.h"
+#include "support/play_support.h"
 #include "support/scenario_support.h"
 #include "support/sound_support.h"
 #include "support/text_support.h"
@@ -19,13 +18,12 @@
 
 namespace {
 
-using Frame = std::vector<uint8_t>;
-std::vector<Frame> shown;
+std::vector<uint8_t> lastFrame;  // the frame last presented, as the window shows it
 
-void recordFrame() {
-  Frame f;
-  for (int y = 0; y < h; y++) f.insert(f.end(), gUra + y * kFrameStride, gUra + y * kFrameStride + w * 3);
-  shown.push_back(std::move(f));
+void keepFrame() {
+  lastFrame.clear();
+  for (int y = 0; y < h; y++)
+    lastFrame.insert(lastFrame.end(), gUra + y * kFrameStride, gUra + y * kFrameStride + w * 3);
 }
 
 // A 576 x 384 window, so every frame goes through the scaler.
@@ -34,48 +32,16 @@ class Rollback : public PlayerDirTest {
   void SetUp() override {
     PlayerDirTest::SetUp();
     w = 576, h = 384, resizeX = w, resizeY = h, SystemFontSize = 32;
-    if (installDemoFont(dir_)) fontread();
-    shown.clear();
-    gFrameHook = recordFrame;
+    gFrameHook = keepFrame;
   }
   void TearDown() override {
     gFrameHook = nullptr;
     PlayerDirTest::TearDown();
   }
   static void advance() { rSPGkeyin(101); }
-  // Steps back once; the frame it showed, or nothing.
-  static Frame back() {
-    const size_t before = shown.size();
-    if (!rollBackOneStop()) return {};
-    EXPECT_EQ(shown.size(), before + 1) << "one frame per rollback";
-    return shown.back();
-  }
 };
 
 }  // namespace
-
-// What each stop holds is compared field by field by the rollback fuzz
-// target; here the frames, which it does not compose.
-TEST_F(Rollback, PicturesComeBackWithTheFrameFirstShownAndRunOnAsNew) {
-  writeFile("7.jpg", makeBmp(64, 32, 24, [](int x, int) { return Rgb{uint8_t(x * 4), 200, 0}; }));
-  writeFile("8.jpg", makeBmp(16, 16, 24, [](int x, int y) { return Rgb{0, 9, uint8_t(x + y)}; }));
-  startScenario("SCENE:1\nHAIKEI.CLEAR:255\nFLAG8.PLUS:1\nMSG:one\n"
-                "HAIKEI.CLEAR:65280\nKOUKEIBMP:7\nCHARA.ICHI:1\nCHARABMP:8\n"
-                "FLAG8.PLUS:1\nFLAG32.SET:5\nMSG:two\n"
-                "CG.BRIGHT:50\nSYSTEMSIZE:800x600\nMSG.COLOR:16777215\nFLAG8.PLUS:1\nKEYWAIT:\n");
-  const Frame one = shown.back();
-  advance();
-  const Frame two = shown.back();
-  advance();
-  EXPECT_TRUE(back() == two);
-  EXPECT_TRUE(back() == one);
-  EXPECT_TRUE(back().empty()) << "nothing beyond the oldest stop";
-  // On from there as if for the first time: the same frames, each addition counted once.
-  advance();
-  EXPECT_TRUE(shown.back() == two);
-  advance();
-  EXPECT_EQ((Ints{gFlag8[0], SystemSizeW, CgBright}), (Ints{3, 800, 1}));
-}
 
 TEST_F(Rollback, AcrossAnotherScenarioFileAndAnotherFont) {
   writeFile("pelorune96.dat", "BM" + std::string(2000, '\x11'));
@@ -84,32 +50,16 @@ TEST_F(Rollback, AcrossAnotherScenarioFileAndAnotherFont) {
   writeFile("two.txt", "MSG.FONT:2\nMSG:second\nMSG:third\n");
   // No picture statement before the first stop: it shows the scene buffer never composed.
   startScenario("MSG:first\nHAIKEI.CLEAR:255\nSINARIO.READ:two.txt\n");
-  const Frame first = shown.back();
+  const std::vector<uint8_t> first = lastFrame;
   advance();
   ASSERT_EQ(gfont[1000], 0x22);
-  EXPECT_TRUE(back() == first);
+  ASSERT_TRUE(rollBackOneStop());
+  EXPECT_TRUE(lastFrame == first);
   EXPECT_EQ((Ints{gfont[1000], MsgFont}), (Ints{0x11, 0}));
-  EXPECT_STREQ(SinaFile, "sinario.txt");
   advance();
   advance();
   EXPECT_STREQ(SinaFile, "two.txt");
   EXPECT_STREQ(Msg1, "third ") << "the reader goes on from the restored place in the other file";
-}
-
-TEST_F(Rollback, TenThousandStopsKeepTheNewestHundredInFixedMemory) {
-  startScenario("SCENE:1\nMSG:a\n");
-  size_t inUse = 0;
-  for (int i = 0; i < 10000; i++) {
-    if (i == 200) inUse = mallinfo2().uordblks;
-    gFlag8[0] = int8_t(i % 100);
-    noteReaderRuns();
-    historyAddMessage();
-    noteWaitingStatement();
-  }
-  EXPECT_LE(mallinfo2().uordblks, inUse + 4096);
-  EXPECT_EQ((Ints{historyCount(), rollbackStepsAvailable()}), (Ints{kHistoryEntries, kRollbackStops - 1}));
-  startScenario("MSG:b\n");
-  EXPECT_EQ((Ints{historyCount(), rollbackStepsAvailable()}), (Ints{1, 0})) << "a new game has no past";
 }
 
 // The channels as the device holds them, under SDL's disk audio driver.
@@ -133,4 +83,51 @@ TEST_F(Rollback, SoundChannelsReloadAndRestartOrStopAsAtTheStop) {
   EXPECT_TRUE(rollBackOneStop());
   EXPECT_EQ(channels(), "a+ b- ") << "a reloaded";
   stopDiskAudio();
+}
+
+// The history screen and rollback through the real main loop: the keys, the
+// frames they present, at the smallest and the largest window.
+TEST_F(PlayerDirTest, HistoryScrollsClosesAndTakesEveryInputWhileOpen) {
+  const bool font = installDemoFont(dir_);
+  // A composed scene (almost black, unlike one never composed), blue from the last message on.
+  std::string scenario = "SCENE:1\nHAIKEI.CLEAR:1\n", keys;
+  for (int i = 1; i <= 9; i++) {
+    if (i == 9) scenario += "HAIKEI.CLEAR:255\n";
+    scenario += "FLAG8.PLUS:1\nMSG:message " + std::to_string(i) + "\n";
+    keys += "enter,";
+  }
+  writeFile("sinario.txt", scenario);
+  // Back two messages by Page Up and the wheel, on one again: eight entries,
+  // more than either window shows.
+  keys += "pageup,wheelup,enter,l,pageup,pagedown,wheelup,wheeldown,wheeldown,l,space,enter,l";
+  const struct { const char* mode; int w, h, fs; } windows[] = {{"1", 576, 384, 32}, {"132", 1920, 1080, 96}};
+  for (const auto& win : windows) {
+    SCOPED_TRACE(win.mode);
+    const PlayRun r = playScenario(dir_, keys, std::string("--mode ") + win.mode);
+    ASSERT_EQ(r.status, 0) << r.output;  // quit works with the history open
+    for (const auto& [name, value] : {std::pair{"historyOpen", "1"}, {"historyEntries", "8"},
+                                      {"rollbackSteps", "7"}, {"gFlag8", "0:8"}, {"menumode", "0"}})
+      EXPECT_EQ(r.state.at(name), value) << name;
+    ASSERT_EQ(r.frames, 22) << "title, nine messages, two rollbacks, one more, nine history frames";
+    // Each rollback shows the frame first shown at its message (the title is
+    // frame 1), and the scenario runs on from there as the first time.
+    EXPECT_TRUE(r.frame(11).rgb == r.frame(9).rgb && r.frame(12).rgb == r.frame(8).rgb);
+    EXPECT_EQ(r.frame(13).rgb, r.frame(9).rgb);
+    const PpmImage newest = r.frame(14), older = r.frame(15);
+    EXPECT_NE(newest.rgb, older.rgb);
+    for (int n : {16, 18, 20, 22}) EXPECT_EQ(r.frame(n).rgb, newest.rgb) << "frame " << n;
+    EXPECT_EQ(r.frame(17).rgb, older.rgb) << "the wheel scrolls like Page Up";
+    for (int n : {19, 21}) EXPECT_EQ(r.frame(n).rgb, r.frame(13).rgb) << "closed on frame " << n;
+    // The newest entry's panel: within the window, half a cell above its bottom, its text drawn.
+    const int fs = win.fs, left = (win.w - 12 * fs - 48) / 2, x0 = left - fs - 8, x1 = left + 13 * fs + 56;
+    const int bottom = win.h - fs / 2, top = bottom - (2 * (fs / 4 + 2) + fs);
+    ASSERT_TRUE(x0 >= 0 && x1 < win.w);
+    const uint32_t panel = 0x7F7F00;  // the message window's tint over black
+    EXPECT_EQ(inkIn(newest, x0, top, x1, top + 1, panel) + inkIn(newest, x0, bottom - 1, x1, bottom, panel),
+              2 * (x1 - x0));
+    EXPECT_EQ(inkIn(newest, x0 - 1, top, x0, bottom, panel), 0) << "the darkened scene beside it";
+    if (font) {
+      EXPECT_GT(inkIn(newest, left, top, left + 9 * (fs / 2 + 2), bottom), 3 * fs);
+    }
+  }
 }

@@ -7,10 +7,6 @@
 
 namespace {
 
-std::string player(const std::string& args) {
-  return "SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " TAVINO_PLAYER " " + args;
-}
-
 const char kUsage[] = "tavino [video mode]\nEx)\n./tavino `ps3videomode`\n";
 
 class Startup : public PlayerDirTest {};
@@ -39,7 +35,8 @@ TEST_F(Startup, BadArgumentsPrintTheirLinesAndFail) {
       {"300", "video mode=300" + unsupported}, {"-5", "video mode=-5" + unsupported},
       {"14", "video mode=14" + unsupported}};
   for (const auto& [args, output] : cases) {
-    const CommandResult r = runCommand(player(args));
+    const CommandResult r =
+        runCommand("SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " TAVINO_PLAYER " " + std::string(args));
     EXPECT_EQ(r.status, 255) << args;
     EXPECT_EQ(r.output, output) << args;
   }
