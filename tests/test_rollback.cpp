@@ -89,10 +89,11 @@ TEST_F(Rollback, SoundChannelsReloadAndRestartOrStopAsAtTheStop) {
 // frames they present, at the smallest and the largest window.
 TEST_F(PlayerDirTest, HistoryScrollsClosesAndTakesEveryInputWhileOpen) {
   const bool font = installDemoFont(dir_);
-  // A composed scene (almost black, unlike one never composed), blue from the last message on.
+  // A composed scene (almost black, unlike one never composed); blue and
+  // another design size from the last message on.
   std::string scenario = "SCENE:1\nHAIKEI.CLEAR:1\n", keys;
   for (int i = 1; i <= 9; i++) {
-    if (i == 9) scenario += "HAIKEI.CLEAR:255\n";
+    if (i == 9) scenario += "HAIKEI.CLEAR:255\nSYSTEMSIZE:800x600\n";
     scenario += "FLAG8.PLUS:1\nMSG:message " + std::to_string(i) + "\n";
     keys += "enter,";
   }
