@@ -39,7 +39,9 @@ void jpegCbTerms(const int32_t* cb, int count, int32_t* green, int32_t* blue);
 void jpegCrTerms(const int32_t* cr, int count, int32_t* red, int32_t* green);
 // ... and the packed RGB of `count` pixels from luma and those terms. With
 // chromaRepeat 2 the terms are at half the horizontal resolution (pixel i
-// takes term i / 2), which upsamples by repetition on the fly.
+// takes term i / 2), which upsamples by repetition on the fly. The `slack`
+// bytes after the row may be scribbled on (they are written again later),
+// which lets vector code store whole registers.
 void jpegTermsToRgb(const int32_t* y, const int32_t* red, const int32_t* greenCb,
                     const int32_t* greenCr, const int32_t* blue, int count, uint8_t* rgb,
-                    int chromaRepeat = 1);
+                    int chromaRepeat = 1, int slack = 0);
