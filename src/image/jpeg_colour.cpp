@@ -10,6 +10,8 @@ void jpegCrTermsAvx2(const int32_t* cr, int count, int32_t* red, int32_t* green)
 void jpegTermsToRgbAvx2(const int32_t* y, const int32_t* red, const int32_t* greenCb,
                         const int32_t* greenCr, const int32_t* blue, int count, uint8_t* rgb,
                         int chromaRepeat, int slack);
+void jpegMcuToRgbAvx2(const JpegMcuRows& mcu, int rows, int cols, uint8_t* out, ptrdiff_t outStep,
+                      int slack);
 #endif
 
 void jpegCbTerms(const int32_t* cb, int count, int32_t* green, int32_t* blue) {
@@ -64,4 +66,15 @@ void jpegTermsToRgb(const int32_t* y, const int32_t* red, const int32_t* greenCb
     return jpegTermsToRgbAvx2(y, red, greenCb, greenCr, blue, count, rgb, chromaRepeat, slack);
 #endif
   termsToRgbPortable(y, red, greenCb, greenCr, blue, count, rgb, chromaRepeat);
+}
+
+void jpegMcuToRgb(const JpegMcuRows& mcu, int rows, int cols, uint8_t* out, ptrdiff_t outStep,
+                  int slack) {
+#if TAVINO_HAS_AVX2
+  if (avx2PathsEnabled() && (mcu.chromaRepeat == 1 || mcu.chromaRepeat == 2))
+    return jpegMcuToRgbAvx2(mcu, rows, cols, out, outStep, slack);
+#endif
+  JpegMcuRowCursor at(mcu);
+  for (int i = 0; i < rows; i++, out += outStep, at.next(mcu))
+    termsToRgbPortable(at.y, at.red, at.greenCb, at.greenCr, at.blue, cols, out, mcu.chromaRepeat);
 }

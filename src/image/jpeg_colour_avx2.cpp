@@ -111,27 +111,49 @@ AVX2 int directGroups(const int32_t* y, const int32_t* red, const int32_t* green
 
 }  // namespace
 
-AVX2 void jpegTermsToRgbAvx2(const int32_t* y, const int32_t* red, const int32_t* greenCb,
-                             const int32_t* greenCr, const int32_t* blue, int count, uint8_t* rgb,
-                             int chromaRepeat, int slack) {
-  int i = chromaRepeat == 1 ? directGroups<1>(y, red, greenCb, greenCr, blue, count, rgb, slack)
-                            : directGroups<2>(y, red, greenCb, greenCr, blue, count, rgb, slack);
+namespace {
+
+template <int kRepeat>
+AVX2 inline void rowToRgb(const int32_t* y, const int32_t* red, const int32_t* greenCb,
+                          const int32_t* greenCr, const int32_t* blue, int count, uint8_t* rgb,
+                          int slack) {
+  int i = directGroups<kRepeat>(y, red, greenCb, greenCr, blue, count, rgb, slack);
   // The rest through buffers, so that no load or store runs past the rows.
   for (; i < count; i += 8) {
     const int n = count - i < 8 ? count - i : 8;
-    const int c = i / chromaRepeat, terms = (n + chromaRepeat - 1) / chromaRepeat;
+    const int c = i / kRepeat, terms = (n + kRepeat - 1) / kRepeat;
     alignas(32) int32_t tail[5][8];
     for (int k = 0; k < 8; k++) {
       const int at = c + (k < terms ? k : 0);
       tail[0][k] = y[i + (k < n ? k : 0)];
       tail[1][k] = red[at], tail[2][k] = greenCb[at], tail[3][k] = greenCr[at], tail[4][k] = blue[at];
     }
-    const __m256i pixels = chromaRepeat == 1
-                               ? eightPixels<1>(tail[0], tail[1], tail[2], tail[3], tail[4])
-                               : eightPixels<2>(tail[0], tail[1], tail[2], tail[3], tail[4]);
     alignas(32) uint8_t packed[32];
-    storePixels(packed, pixels);
+    storePixels(packed, eightPixels<kRepeat>(tail[0], tail[1], tail[2], tail[3], tail[4]));
     std::memcpy(rgb + 3 * i, packed, size_t(3 * n));
   }
+}
+
+template <int kRepeat>
+AVX2 void mcuToRgb(const JpegMcuRows& mcu, int rows, int cols, uint8_t* out, ptrdiff_t outStep,
+                   int slack) {
+  JpegMcuRowCursor at(mcu);
+  for (int i = 0; i < rows; i++, out += outStep, at.next(mcu))
+    rowToRgb<kRepeat>(at.y, at.red, at.greenCb, at.greenCr, at.blue, cols, out, slack);
+}
+
+}  // namespace
+
+AVX2 void jpegTermsToRgbAvx2(const int32_t* y, const int32_t* red, const int32_t* greenCb,
+                             const int32_t* greenCr, const int32_t* blue, int count, uint8_t* rgb,
+                             int chromaRepeat, int slack) {
+  if (chromaRepeat == 1) rowToRgb<1>(y, red, greenCb, greenCr, blue, count, rgb, slack);
+  else rowToRgb<2>(y, red, greenCb, greenCr, blue, count, rgb, slack);
+}
+
+AVX2 void jpegMcuToRgbAvx2(const JpegMcuRows& mcu, int rows, int cols, uint8_t* out,
+                           ptrdiff_t outStep, int slack) {
+  if (mcu.chromaRepeat == 1) mcuToRgb<1>(mcu, rows, cols, out, outStep, slack);
+  else mcuToRgb<2>(mcu, rows, cols, out, outStep, slack);
 }
 #endif

@@ -255,15 +255,13 @@ JpegError jpegDecodeScan(const uint8_t* data, size_t size, const JpegSetup& s, u
       const int cols = std::min(mcuW, width - x0);
       const int rows = std::min(mcuH, height - y0);
       const int slack = 3 * (width - x0 - cols);  // the MCUs to the right come later
-      uint8_t* dst = out + rowBytes * size_t(height - 1 - y0) + size_t(x0) * 3;
-      int cbRow = 0, crRow = 0;
-      for (int i = 0; i < rows; i++, dst -= rowBytes) {
-        jpegTermsToRgb(&luma[i * mcuW], &terms[kRed][crRow], &terms[kGreenCb][cbRow],
-                       &terms[kGreenCr][crRow], &terms[kBlue][cbRow], cols, dst, chromaRepeat,
-                       slack);
-        if ((i + 1) % chroma[1].repeatY == 0) cbRow += chroma[1].stride;
-        if ((i + 1) % chroma[2].repeatY == 0) crRow += chroma[2].stride;
-      }
+      const JpegMcuRows mcu{luma,
+                            mcuW,
+                            {terms[kRed], terms[kGreenCr], chroma[2].stride, chroma[2].repeatY},
+                            {terms[kGreenCb], terms[kBlue], chroma[1].stride, chroma[1].repeatY},
+                            chromaRepeat};
+      jpegMcuToRgb(mcu, rows, cols, out + rowBytes * size_t(height - 1 - y0) + size_t(x0) * 3,
+                   -ptrdiff_t(rowBytes), slack);
 
       if (s.restart && ++mcuCount == s.restartInterval) {
         mcuCount = 0;
