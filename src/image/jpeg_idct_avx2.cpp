@@ -33,6 +33,7 @@ AVX2 inline void storeRow(__m256i sum, __m256i shared, const uint32_t* down, int
 AVX2 void jpegIdctAvx2(const int32_t* coef, const uint8_t* positions, int count, int32_t* out,
                        int stride) {
   __m256i sums[kJpegIdctSums];
+#pragma GCC unroll 10  // ten vector stores, not a string instruction
   for (auto& sum : sums) sum = _mm256_setzero_si256();
   uint32_t centre = 0;
   for (int n = 0; n < count; n++) {
@@ -44,7 +45,7 @@ AVX2 void jpegIdctAvx2(const int32_t* coef, const uint8_t* positions, int count,
     }
     const JpegIdctTerm& term = gJpegIdctTerms[pos];
     const __m256i factor = _mm256_set1_epi32(int(f));
-    const __m128i shift = _mm_cvtsi32_si128(term.shift);
+    const __m128i shift = _mm_cvtsi64_si128(term.shift);
     __m256i& first = sums[term.sum[0]];
     first = _mm256_add_epi32(first, _mm256_sra_epi32(_mm256_mullo_epi32(factor, load(term.basis[0])), shift));
     __m256i& second = sums[term.sum[1]];

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstring>
 
 #include "image/jpeg_bits.h"
 #include "image/jpeg_colour.h"
@@ -13,7 +14,7 @@ constexpr int kMcuSamples = 256;  // each MCU buffer: at most 4 blocks
 struct Component {
   const JpegHuffTable* dc;
   const JpegHuffTable* ac;
-  const int32_t* quant;
+  int32_t quant[64];  // in zig-zag order, as the coefficients come
   int mcuBlocksAcross, mcuBlocksDown;
   int repeatX, repeatY;  // how often each sample repeats across and down
 };
@@ -48,7 +49,7 @@ JpegError decodeBlock(JpegBitReader& in, const Component& comp, int32_t& predict
   // table as a run of 0; anything else takes the general path.
   if (in.count < 32) in.fill();
   const int32_t quickDc = comp.dc->fastAc[in.bits >> (64 - kHuffFastBits)];
-  if (quickDc != 0 && (quickDc & 0xF00) == 0) {
+  if ((quickDc & 0xFF80) == 0x100) {  // a run of 0: one step ahead
     in.skip(quickDc & 31);
     diff = quickDc >> 16;
   } else {
@@ -59,35 +60,52 @@ JpegError decodeBlock(JpegBitReader& in, const Component& comp, int32_t& predict
   }
   predictor = static_cast<int32_t>(static_cast<uint32_t>(predictor) + static_cast<uint32_t>(diff));
   coef[0] = static_cast<int32_t>(static_cast<uint32_t>(predictor) *
-                                 static_cast<uint32_t>(comp.quant[0]));
+                                 static_cast<uint32_t>(comp.quant[0]));  // zig-zag 0 is natural 0
   positions[n++] = 0;
 
-  const JpegHuffTable& ac = *comp.ac;
-  for (int k = 1; k <= 63;) {
-    // Short code and magnitude bits together: one lookup.
-    if (in.count < 32) in.fill();
-    const int32_t quick = ac.fastAc[in.bits >> (64 - kHuffFastBits)];
+  const int32_t* fastAc = comp.ac->fastAc;
+  // k is one past the zig-zag index of the last coefficient stored.
+  auto store = [&](int k, int32_t value) {
+    const int pos = gJpegZigZag[k - 1];
+    coef[pos] = static_cast<int32_t>(static_cast<uint32_t>(value) *
+                                     static_cast<uint32_t>(comp.quant[k - 1]));
+    positions[n++] = static_cast<uint8_t>(pos);
+  };
+  for (int k = 1;;) {
+    // Short codes with their magnitude bits, and end-of-block, in one
+    // lookup each; two of them fit in the bits one refill guarantees.
+    if (in.count < 2 * kHuffFastBits) in.fill();
+    int32_t quick = fastAc[in.bits >> (64 - kHuffFastBits)];
     if (quick != 0) {
       in.skip(quick & 31);
-      const int run = (quick >> 8) & 15;
-      if (k + run > 63) {
-        e = JpegError::TooManyCoefficients;
+      k += (quick >> 8) & 127;
+      if (k >= 64) {
+        if (k > 64) {
+          if (!(quick & kHuffEndOfBlock)) e = JpegError::TooManyCoefficients;
+          break;
+        }
+        store(k, quick >> 16);
         break;
       }
-      k += run;
-      const int pos = gJpegZigZag[k++];
-      coef[pos] = static_cast<int32_t>(static_cast<uint32_t>(quick >> 16) *
-                                       static_cast<uint32_t>(comp.quant[pos]));
-      positions[n++] = static_cast<uint8_t>(pos);
-      continue;
+      store(k, quick >> 16);
+      quick = fastAc[in.bits >> (64 - kHuffFastBits)];
+      if (quick != 0) {
+        in.skip(quick & 31);
+        k += (quick >> 8) & 127;
+        if (k >= 64) {
+          if (k > 64) {
+            if (!(quick & kHuffEndOfBlock)) e = JpegError::TooManyCoefficients;
+            break;
+          }
+          store(k, quick >> 16);
+          break;
+        }
+        store(k, quick >> 16);
+        continue;
+      }
     }
-    // A short end-of-block code: once in nearly every block.
-    const uint16_t entry = ac.fast[in.bits >> (64 - kHuffFastBits)];
-    if (entry != 0 && (entry & 0xFF) == 0) {
-      in.skip(entry >> 8);
-      break;
-    }
-    e = decodeSymbol(in, ac, &symbol);
+    // Anything else, bit by bit.
+    e = decodeSymbol(in, *comp.ac, &symbol);
     if (e != JpegError::None) break;
     const int run = symbol >> 4, size = symbol & 15;
     if (size == 0) {
@@ -101,6 +119,7 @@ JpegError decodeBlock(JpegBitReader& in, const Component& comp, int32_t& predict
         break;
       }
       k += 16;  // fifteen zeros and a zero coefficient
+      if (k > 63) break;
       continue;
     }
     const int32_t value = extend(in.take(size), size);
@@ -108,16 +127,23 @@ JpegError decodeBlock(JpegBitReader& in, const Component& comp, int32_t& predict
       e = JpegError::TooManyCoefficients;
       break;
     }
-    k += run;
-    const int pos = gJpegZigZag[k++];
-    coef[pos] = static_cast<int32_t>(static_cast<uint32_t>(value) *
-                                     static_cast<uint32_t>(comp.quant[pos]));
-    positions[n++] = static_cast<uint8_t>(pos);
+    k += run + 1;
+    store(k, value);
+    if (k > 63) break;
   }
   *count = n;
   // Bits past the end of the file come first, whatever they seemed to decode to.
   if (in.overrun()) return JpegError::Truncated;
   return e;
+}
+
+// Zeroes the coefficients a block wrote: one by one when few, else all at once.
+inline void clearCoefficients(int32_t* coef, const uint8_t* positions, int count) {
+  if (count > 6) {
+    std::memset(coef, 0, 64 * sizeof *coef);
+    return;
+  }
+  for (int n = 0; n < count; n++) coef[positions[n]] = 0;
 }
 
 // Copies an 8x8 sample block into an MCU buffer, each sample repeated
@@ -161,8 +187,9 @@ JpegError jpegDecodeScan(const uint8_t* data, size_t size, const JpegSetup& s, u
 
   Component comps[3];
   for (int c = 0; c < s.components; c++) {
-    comps[c] = Component{&s.huff[s.Td[c]], &s.huff[s.Td[c] + 2], s.quant[s.Tq[c]], s.H[c], s.V[c],
+    comps[c] = Component{&s.huff[s.Td[c]], &s.huff[s.Td[c] + 2], {}, s.H[c], s.V[c],
                          s.hmax / s.H[c], s.vmax / s.V[c]};
+    for (int k = 0; k < 64; k++) comps[c].quant[k] = s.quant[s.Tq[c]][gJpegZigZag[k]];
   }
 
   // MCU buffers: luma, and the colour terms of the chroma (the conversion is
@@ -218,11 +245,11 @@ JpegError jpegDecodeScan(const uint8_t* data, size_t size, const JpegSetup& s, u
                 jpegIdct(coef, positions, count, samples);
                 replicate(samples, comp, mcuW, at);
               }
-              for (int n = 0; n < count; n++) coef[positions[n]] = 0;
+              clearCoefficients(coef, positions, count);
               continue;
             }
             jpegIdct(coef, positions, count, samples);
-            for (int n = 0; n < count; n++) coef[positions[n]] = 0;
+            clearCoefficients(coef, positions, count);
             const bool cb = c == 1;
             int32_t* first = terms[cb ? kGreenCb : kRed];
             int32_t* second = terms[cb ? kBlue : kGreenCr];

@@ -14,7 +14,7 @@ const int32_t gJpegZigZag[64] = {
 int32_t gJpegCosTable[4096];
 int32_t gJpegBasis[64][64];
 alignas(32) int32_t gJpegQuarterBasis[64][16];
-alignas(32) JpegIdctTerm gJpegIdctTerms[64];
+JpegIdctTerm gJpegIdctTerms[64];
 
 namespace {
 const int32_t gBitChange[8] = {128, 64, 32, 16, 8, 4, 2, 1};
@@ -51,8 +51,8 @@ void jpegBuildTables() {
     } else {
       const int parity = (v & 1) * 2 + (u & 1);
       for (int i = 0; i < 16; i++) t.basis[i / 8][i % 8] = gJpegQuarterBasis[pos][i];
-      t.sum[0] = static_cast<uint8_t>(2 * parity);
-      t.sum[1] = static_cast<uint8_t>(2 * parity + 1);
+      t.sum[0] = 2u * uint32_t(parity);
+      t.sum[1] = 2u * uint32_t(parity) + 1;
       t.shift = 0;
     }
   }

@@ -31,12 +31,12 @@ alignas(32) extern int32_t gJpegQuarterBasis[64][16];
 // Sums 2c and 2c + 1 are the quarter of parity class c; then one value per
 // column (the DC term included), and one per row.
 enum { kJpegAcrossSum = 8, kJpegDownSum = 9, kJpegIdctSums = 10 };
-struct JpegIdctTerm {
-  alignas(32) int32_t basis[2][8];
-  uint8_t sum[2];
-  uint8_t shift;
+struct alignas(128) JpegIdctTerm {  // a power of two, for cheap indexing
+  int32_t basis[2][8];
+  int64_t shift;  // as wide as a vector shift count
+  uint32_t sum[2];
 };
-alignas(32) extern JpegIdctTerm gJpegIdctTerms[64];
+extern JpegIdctTerm gJpegIdctTerms[64];
 
 // Builds gBitC (bit i of byte v, most significant first) unless gJpegWTable says it is built.
 void jpegBuildBitTable();
