@@ -1,7 +1,8 @@
 // The AVX2 kernels against the portable code on arbitrary input: the scaler
 // (sizes and pixels from the input), the IDCT (any coefficients, so sums
 // wrap) and the colour conversion (any samples, whole or half-resolution
-// chroma). Any difference aborts. Without AVX2 there is nothing to compare.
+// chroma, rows with or without slack after them). Any difference aborts.
+// Without AVX2 there is nothing to compare.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -65,7 +66,7 @@ void checkIdct(Input& in) {
 }
 
 void checkColour(Input& in) {
-  const int count = 1 + in.byte() % 40, repeat = 1 + in.byte() % 2;
+  const int count = 1 + in.byte() % 40, repeat = 1 + in.byte() % 2, slack = in.byte() % 8;
   const int chroma = (count + repeat - 1) / repeat;
   std::vector<int32_t> y(static_cast<size_t>(count)), cb(static_cast<size_t>(chroma)),
       cr(static_cast<size_t>(chroma));
@@ -78,9 +79,12 @@ void checkColour(Input& in) {
     std::vector<int32_t> red(cr.size()), greenCr(cr.size()), greenCb(cb.size()), blue(cb.size());
     jpegCrTerms(cr.data(), chroma, red.data(), greenCr.data());
     jpegCbTerms(cb.data(), chroma, greenCb.data(), blue.data());
-    rgb[avx2].assign(size_t(count) * 3, 0);
+    // The slack may be scribbled on; the byte after it never.
+    rgb[avx2].assign(size_t(count) * 3 + size_t(slack) + 1, 0x5A);
     jpegTermsToRgb(y.data(), red.data(), greenCb.data(), greenCr.data(), blue.data(), count,
-                   rgb[avx2].data(), repeat);
+                   rgb[avx2].data(), repeat, slack);
+    if (rgb[avx2].back() != 0x5A) std::abort();
+    rgb[avx2].resize(size_t(count) * 3);
   }
   if (rgb[0] != rgb[1]) std::abort();
 }

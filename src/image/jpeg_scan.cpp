@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cstring>
 
 #include "image/jpeg_bits.h"
 #include "image/jpeg_colour.h"
@@ -140,7 +139,7 @@ JpegError decodeBlock(JpegBitReader& in, const Component& comp, int32_t& predict
 // Zeroes the coefficients a block wrote: one by one when few, else all at once.
 inline void clearCoefficients(int32_t* coef, const uint8_t* positions, int count) {
   if (count > 6) {
-    std::memset(coef, 0, 64 * sizeof *coef);
+    for (int i = 0; i < 64; i++) coef[i] = 0;  // vector stores, no call
     return;
   }
   for (int n = 0; n < count; n++) coef[positions[n]] = 0;
