@@ -47,20 +47,18 @@ void checkScaler(Input& in) {
 
 void checkIdct(Input& in) {
   jpegBuildTables();
-  int32_t coef[64] = {};
+  int32_t values[64];
   uint8_t positions[64];
-  int count = 1 + in.byte() % 64;
-  positions[0] = 0;
-  coef[0] = in.word();
-  for (int n = 1; n < count; n++) {
-    positions[n] = uint8_t(n);  // distinct positions, as the decoder lists them
+  const int count = 1 + in.byte() % 64, step = 1 + 2 * (in.byte() % 32);
+  for (int n = 0; n < count; n++) {
+    positions[n] = uint8_t(n * step % 64);  // distinct, DC first, in any order
     const uint8_t kind = in.byte();
-    coef[n] = kind & 1 ? in.word() : int32_t(int8_t(in.byte())) * (kind >> 1);
+    values[n] = kind & 1 ? in.word() : int32_t(int8_t(in.byte())) * (kind >> 1);
   }
   int32_t out[2][64];
   for (int avx2 = 0; avx2 < 2; avx2++) {
     chooseAvx2Paths(avx2 != 0);
-    jpegIdct(coef, positions, count, out[avx2]);
+    jpegIdct(positions, values, count, out[avx2]);
   }
   if (std::memcmp(out[0], out[1], sizeof out[0]) != 0) std::abort();
 }

@@ -5,19 +5,19 @@
 #include "image/vector_paths.h"
 
 #if TAVINO_HAS_AVX2
-void jpegIdctAvx2(const int32_t* coef, const uint8_t* positions, int count, int32_t* out,
+void jpegIdctAvx2(const uint8_t* positions, const int32_t* values, int count, int32_t* out,
                   int stride);
 #endif
 
 namespace {
 
-void idctPortable(const int32_t* coef, const uint8_t* positions, int count, int32_t* out,
+void idctPortable(const uint8_t* positions, const int32_t* values, int count, int32_t* out,
                   int stride) {
   uint32_t sums[kJpegIdctSums][8] = {};
   uint32_t centre = 0;
   for (int n = 0; n < count; n++) {
     const int pos = positions[n];
-    const uint32_t f = static_cast<uint32_t>(coef[pos]);
+    const uint32_t f = static_cast<uint32_t>(values[n]);
     if (pos == kJpegCentre) {
       centre += f;
       continue;
@@ -47,17 +47,17 @@ void idctPortable(const int32_t* coef, const uint8_t* positions, int count, int3
 
 }  // namespace
 
-void jpegIdct(const int32_t* coef, const uint8_t* positions, int count, int32_t* out,
+void jpegIdct(const uint8_t* positions, const int32_t* values, int count, int32_t* out,
               int stride) {
   // A block with only its DC coefficient is flat: most chroma blocks are.
   if (count == 1 && positions[0] == 0) {
-    const int32_t value = (static_cast<int32_t>(jpegIdctDcTerm(uint32_t(coef[0]))) >> 13) + 128;
+    const int32_t value = (static_cast<int32_t>(jpegIdctDcTerm(uint32_t(values[0]))) >> 13) + 128;
     for (int y = 0; y < 8; y++)
       for (int x = 0; x < 8; x++) out[stride * y + x] = value;
     return;
   }
 #if TAVINO_HAS_AVX2
-  if (avx2PathsEnabled()) return jpegIdctAvx2(coef, positions, count, out, stride);
+  if (avx2PathsEnabled()) return jpegIdctAvx2(positions, values, count, out, stride);
 #endif
-  idctPortable(coef, positions, count, out, stride);
+  idctPortable(positions, values, count, out, stride);
 }

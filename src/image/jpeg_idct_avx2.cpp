@@ -30,7 +30,7 @@ AVX2 inline void storeRow(__m256i sum, __m256i shared, const uint32_t* down, int
 
 }  // namespace
 
-AVX2 void jpegIdctAvx2(const int32_t* coef, const uint8_t* positions, int count, int32_t* out,
+AVX2 void jpegIdctAvx2(const uint8_t* positions, const int32_t* values, int count, int32_t* out,
                        int stride) {
   __m256i sums[kJpegIdctSums];
 #pragma GCC unroll 10  // ten vector stores, not a string instruction
@@ -38,7 +38,7 @@ AVX2 void jpegIdctAvx2(const int32_t* coef, const uint8_t* positions, int count,
   uint32_t centre = 0;
   for (int n = 0; n < count; n++) {
     const int pos = positions[n];
-    const uint32_t f = static_cast<uint32_t>(coef[pos]);
+    const uint32_t f = static_cast<uint32_t>(values[n]);
     if (pos == kJpegCentre) {
       centre += f;
       continue;

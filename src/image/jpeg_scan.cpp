@@ -36,9 +36,9 @@ inline JpegError decodeSymbol(JpegBitReader& in, const JpegHuffTable& table, int
   return JpegError::None;
 }
 
-// Decodes and dequantises one block into coef (natural order, all zero on
-// entry) and lists the positions written in `positions`.
-JpegError decodeBlock(JpegBitReader& in, const Component& comp, int32_t& predictor, int32_t* coef,
+// Decodes and dequantises one block: the non-zero coefficients as natural
+// positions and their values, in the order they come.
+JpegError decodeBlock(JpegBitReader& in, const Component& comp, int32_t& predictor, int32_t* values,
                       uint8_t* positions, int* count) {
   int n = 0;
   int symbol;
@@ -58,7 +58,7 @@ JpegError decodeBlock(JpegBitReader& in, const Component& comp, int32_t& predict
     diff = symbol == 0 ? 0 : extend(in.take(symbol), symbol);
   }
   predictor = static_cast<int32_t>(static_cast<uint32_t>(predictor) + static_cast<uint32_t>(diff));
-  coef[0] = static_cast<int32_t>(static_cast<uint32_t>(predictor) *
+  values[n] = static_cast<int32_t>(static_cast<uint32_t>(predictor) *
                                  static_cast<uint32_t>(comp.quant[0]));  // zig-zag 0 is natural 0
   positions[n++] = 0;
 
@@ -66,7 +66,7 @@ JpegError decodeBlock(JpegBitReader& in, const Component& comp, int32_t& predict
   // k is one past the zig-zag index of the last coefficient stored.
   auto store = [&](int k, int32_t value) {
     const int pos = gJpegZigZag[k - 1];
-    coef[pos] = static_cast<int32_t>(static_cast<uint32_t>(value) *
+    values[n] = static_cast<int32_t>(static_cast<uint32_t>(value) *
                                      static_cast<uint32_t>(comp.quant[k - 1]));
     positions[n++] = static_cast<uint8_t>(pos);
   };
@@ -134,15 +134,6 @@ JpegError decodeBlock(JpegBitReader& in, const Component& comp, int32_t& predict
   // Bits past the end of the file come first, whatever they seemed to decode to.
   if (in.overrun()) return JpegError::Truncated;
   return e;
-}
-
-// Zeroes the coefficients a block wrote: one by one when few, else all at once.
-inline void clearCoefficients(int32_t* coef, const uint8_t* positions, int count) {
-  if (count > 6) {
-    for (int i = 0; i < 64; i++) coef[i] = 0;  // vector stores, no call
-    return;
-  }
-  for (int n = 0; n < count; n++) coef[positions[n]] = 0;
 }
 
 // Copies an 8x8 sample block into an MCU buffer, each sample repeated
@@ -220,7 +211,7 @@ JpegError jpegDecodeScan(const uint8_t* data, size_t size, const JpegSetup& s, u
                               : ChromaRows{mcuW, 1};
   alignas(32) int32_t termA[64], termB[64];
 
-  alignas(32) int32_t coef[64] = {};
+  int32_t values[64];
   alignas(32) int32_t samples[64];
   uint8_t positions[64];
   int32_t predictor[3] = {};
@@ -234,21 +225,19 @@ JpegError jpegDecodeScan(const uint8_t* data, size_t size, const JpegSetup& s, u
         for (int v = 0; v < comp.mcuBlocksDown; v++) {
           for (int h = 0; h < comp.mcuBlocksAcross; h++) {
             int count = 0;
-            JpegError e = decodeBlock(in, comp, predictor[c], coef, positions, &count);
+            JpegError e = decodeBlock(in, comp, predictor[c], values, positions, &count);
             if (e != JpegError::None) return e;
             if (c == 0) {
               int32_t* at = &luma[v * 8 * comp.repeatY * mcuW + h * 8 * comp.repeatX];
               if (comp.repeatX == 1 && comp.repeatY == 1) {
-                jpegIdct(coef, positions, count, at, mcuW);  // straight into place
+                jpegIdct(positions, values, count, at, mcuW);  // straight into place
               } else {
-                jpegIdct(coef, positions, count, samples);
+                jpegIdct(positions, values, count, samples);
                 replicate(samples, comp, mcuW, at);
               }
-              clearCoefficients(coef, positions, count);
               continue;
             }
-            jpegIdct(coef, positions, count, samples);
-            clearCoefficients(coef, positions, count);
+            jpegIdct(positions, values, count, samples);
             const bool cb = c == 1;
             int32_t* first = terms[cb ? kGreenCb : kRed];
             int32_t* second = terms[cb ? kBlue : kGreenCr];
