@@ -83,7 +83,8 @@ AVX2 inline __m256i eightPixels(const int32_t* y, const int32_t* red, const int3
                                               0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, -1, -1, -1, -1);
   const __m256i luma = load(y);
   const __m256i r = _mm256_add_epi32(luma, terms<kRepeat>(red));
-  const __m256i g = _mm256_sub_epi32(_mm256_sub_epi32(luma, terms<kRepeat>(greenCb)), terms<kRepeat>(greenCr));
+  const __m256i g =
+      _mm256_sub_epi32(_mm256_sub_epi32(luma, terms<kRepeat>(greenCb)), terms<kRepeat>(greenCr));
   const __m256i b = _mm256_add_epi32(luma, terms<kRepeat>(blue));
   const __m256i bytes = _mm256_packus_epi16(_mm256_packs_epi32(r, g), _mm256_packs_epi32(b, b));
   return _mm256_shuffle_epi8(bytes, interleave);
@@ -104,7 +105,8 @@ AVX2 int directGroups(const int32_t* y, const int32_t* red, const int32_t* green
   int i = 0;
   for (; i + 8 <= count && 3 * i + 28 <= 3 * count + slack; i += 8) {
     const int c = i / kRepeat;
-    storePixels(rgb + 3 * i, eightPixels<kRepeat>(y + i, red + c, greenCb + c, greenCr + c, blue + c));
+    storePixels(rgb + 3 * i,
+                eightPixels<kRepeat>(y + i, red + c, greenCb + c, greenCr + c, blue + c));
   }
   return i;
 }
@@ -126,7 +128,8 @@ AVX2 inline void rowToRgb(const int32_t* y, const int32_t* red, const int32_t* g
     for (int k = 0; k < 8; k++) {
       const int at = c + (k < terms ? k : 0);
       tail[0][k] = y[i + (k < n ? k : 0)];
-      tail[1][k] = red[at], tail[2][k] = greenCb[at], tail[3][k] = greenCr[at], tail[4][k] = blue[at];
+      tail[1][k] = red[at], tail[2][k] = greenCb[at];
+      tail[3][k] = greenCr[at], tail[4][k] = blue[at];
     }
     alignas(32) uint8_t packed[32];
     storePixels(packed, eightPixels<kRepeat>(tail[0], tail[1], tail[2], tail[3], tail[4]));

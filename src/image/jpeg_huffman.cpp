@@ -40,6 +40,7 @@ void jpegBuildHuffman(JpegHuffTable& table, const uint8_t counts[16], const uint
     const uint32_t bits = (i >> (kHuffFastBits - length - size)) & ((1u << size) - 1);
     const int32_t value = bits < (1u << (size - 1)) ? int32_t(bits) - int32_t((1u << size) - 1)
                                                     : int32_t(bits);
-    table.fastAc[i] = int32_t(uint32_t(value) << 16 | uint32_t(run + 1) << 8 | uint32_t(length + size));
+    table.fastAc[i] =
+        int32_t(uint32_t(value) << 16 | uint32_t(run + 1) << 8 | uint32_t(length + size));
   }
 }

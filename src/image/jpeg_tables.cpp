@@ -43,7 +43,8 @@ void jpegBuildTables() {
       // scales by 512 (DC) or 724 before a shift by 10.
       const uint32_t scale = pos == 0 ? 512u : 724u;
       for (int i = 0; i < 8; i++) {
-        t.basis[0][i] = static_cast<int32_t>(scale * static_cast<uint32_t>(gJpegBasis[pos][v == 0 ? i : 8 * i]));
+        t.basis[0][i] = static_cast<int32_t>(
+            scale * static_cast<uint32_t>(gJpegBasis[pos][v == 0 ? i : 8 * i]));
         t.basis[1][i] = 0;
       }
       t.sum[0] = t.sum[1] = v == 0 ? kJpegAcrossSum : kJpegDownSum;
