@@ -14,6 +14,7 @@ struct Component {
   const JpegHuffTable* dc;
   const JpegHuffTable* ac;
   int32_t quant[64];  // in zig-zag order, as the coefficients come
+  uint8_t natural[64];  // gJpegZigZag as bytes, stored as they are
   int mcuBlocksAcross, mcuBlocksDown;
   int repeatX, repeatY;  // how often each sample repeats across and down
 };
@@ -38,8 +39,9 @@ inline JpegError decodeSymbol(JpegBitReader& in, const JpegHuffTable& table, int
 
 // Decodes and dequantises one block: the non-zero coefficients as natural
 // positions and their values, in the order they come.
-JpegError decodeBlock(JpegBitReader& in, const Component& comp, int32_t& predictor, int32_t* values,
-                      uint8_t* positions, int* count) {
+// (Restrict: stores of positions, as bytes, could alias anything else.)
+JpegError decodeBlock(JpegBitReader& in, const Component& comp, int32_t& predictor,
+                      int32_t* __restrict values, uint8_t* __restrict positions, int* count) {
   int n = 0;
   int symbol;
   JpegError e = JpegError::None;
@@ -64,11 +66,12 @@ JpegError decodeBlock(JpegBitReader& in, const Component& comp, int32_t& predict
 
   const int32_t* fastAc = comp.ac->fastAc;
   // k is one past the zig-zag index of the last coefficient stored.
+  const int32_t* const quant = comp.quant;
+  const uint8_t* const natural = comp.natural;
   auto store = [&](int k, int32_t value) {
-    const int pos = gJpegZigZag[k - 1];
     values[n] = static_cast<int32_t>(static_cast<uint32_t>(value) *
-                                     static_cast<uint32_t>(comp.quant[k - 1]));
-    positions[n++] = static_cast<uint8_t>(pos);
+                                     static_cast<uint32_t>(quant[k - 1]));
+    positions[n++] = natural[k - 1];
   };
   for (int k = 1;;) {
     // Short codes with their magnitude bits, and end-of-block, in one
@@ -177,9 +180,12 @@ JpegError jpegDecodeScan(const uint8_t* data, size_t size, const JpegSetup& s, u
 
   Component comps[3];
   for (int c = 0; c < s.components; c++) {
-    comps[c] = Component{&s.huff[s.Td[c]], &s.huff[s.Td[c] + 2], {}, s.H[c], s.V[c],
+    comps[c] = Component{&s.huff[s.Td[c]], &s.huff[s.Td[c] + 2], {}, {}, s.H[c], s.V[c],
                          s.hmax / s.H[c], s.vmax / s.V[c]};
-    for (int k = 0; k < 64; k++) comps[c].quant[k] = s.quant[s.Tq[c]][gJpegZigZag[k]];
+    for (int k = 0; k < 64; k++) {
+      comps[c].quant[k] = s.quant[s.Tq[c]][gJpegZigZag[k]];
+      comps[c].natural[k] = static_cast<uint8_t>(gJpegZigZag[k]);
+    }
   }
 
   // MCU buffers: luma, and the colour terms of the chroma (the conversion is
