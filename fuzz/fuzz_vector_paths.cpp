@@ -79,8 +79,9 @@ void checkColour(Input& in) {
     jpegCbTerms(cb.data(), chroma, greenCb.data(), blue.data());
     // The slack may be scribbled on; the byte after it never.
     rgb[avx2].assign(size_t(count) * 3 + size_t(slack) + 1, 0x5A);
-    jpegTermsToRgb(y.data(), red.data(), greenCb.data(), greenCr.data(), blue.data(), count,
-                   rgb[avx2].data(), repeat, slack);
+    const JpegMcuRows mcu{y.data(), 0, {red.data(), greenCr.data(), 0, 1},
+                          {greenCb.data(), blue.data(), 0, 1}, repeat};
+    jpegMcuToRgb(mcu, 1, count, rgb[avx2].data(), 0, slack);
     if (rgb[avx2].back() != 0x5A) std::abort();
     rgb[avx2].resize(size_t(count) * 3);
   }

@@ -7,9 +7,6 @@
 #if TAVINO_HAS_AVX2
 void jpegCbTermsAvx2(const int32_t* cb, int count, int32_t* green, int32_t* blue);
 void jpegCrTermsAvx2(const int32_t* cr, int count, int32_t* red, int32_t* green);
-void jpegTermsToRgbAvx2(const int32_t* y, const int32_t* red, const int32_t* greenCb,
-                        const int32_t* greenCr, const int32_t* blue, int count, uint8_t* rgb,
-                        int chromaRepeat, int slack);
 void jpegMcuToRgbAvx2(const JpegMcuRows& mcu, int rows, int cols, uint8_t* out, ptrdiff_t outStep,
                       int slack);
 #endif
@@ -58,18 +55,8 @@ void termsToRgbPortable(const int32_t* y, const int32_t* red, const int32_t* gre
 
 }  // namespace
 
-void jpegTermsToRgb(const int32_t* y, const int32_t* red, const int32_t* greenCb,
-                    const int32_t* greenCr, const int32_t* blue, int count, uint8_t* rgb,
-                    int chromaRepeat, int slack) {
-#if TAVINO_HAS_AVX2
-  if (avx2PathsEnabled() && (chromaRepeat == 1 || chromaRepeat == 2))
-    return jpegTermsToRgbAvx2(y, red, greenCb, greenCr, blue, count, rgb, chromaRepeat, slack);
-#endif
-  termsToRgbPortable(y, red, greenCb, greenCr, blue, count, rgb, chromaRepeat);
-}
-
 void jpegMcuToRgb(const JpegMcuRows& mcu, int rows, int cols, uint8_t* out, ptrdiff_t outStep,
-                  int slack) {
+                  [[maybe_unused]] int slack) {
 #if TAVINO_HAS_AVX2
   if (avx2PathsEnabled() && (mcu.chromaRepeat == 1 || mcu.chromaRepeat == 2))
     return jpegMcuToRgbAvx2(mcu, rows, cols, out, outStep, slack);

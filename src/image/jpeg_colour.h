@@ -38,18 +38,14 @@ inline void jpegYccToRgb(int32_t y, int32_t cb, int32_t cr, uint8_t* rgb) {
 // takes from green ...
 void jpegCbTerms(const int32_t* cb, int count, int32_t* green, int32_t* blue);
 void jpegCrTerms(const int32_t* cr, int count, int32_t* red, int32_t* green);
-// ... and the packed RGB of `count` pixels from luma and those terms. With
-// chromaRepeat 2 the terms are at half the horizontal resolution (pixel i
-// takes term i / 2), which upsamples by repetition on the fly. The `slack`
-// bytes after the row may be scribbled on (they are written again later),
-// which lets vector code store whole registers.
-void jpegTermsToRgb(const int32_t* y, const int32_t* red, const int32_t* greenCb,
-                    const int32_t* greenCr, const int32_t* blue, int count, uint8_t* rgb,
-                    int chromaRepeat = 1, int slack = 0);
-
-// The rows of one MCU in one call: row i of `rows` takes luma row i
-// (lumaStride apart), the chroma term rows i / repeatY (stride apart, 0 for
-// the same row throughout) and goes to out + i * outStep.
+// ... and the packed RGB of the pixels of one MCU from luma and those terms,
+// `rows` rows of `cols` pixels: row i takes luma row i (lumaStride apart),
+// the chroma term rows i / repeatY (stride apart, 0 for the same row
+// throughout) and goes to out + i * outStep. With chromaRepeat 2 the terms
+// are at half the horizontal resolution (pixel j takes term j / 2), which
+// upsamples by repetition on the fly. The `slack` bytes after each row may be
+// scribbled on (they are written again later), which lets vector code store
+// whole registers.
 struct JpegTermRows {
   const int32_t* first;   // red from Cr, or green from Cb
   const int32_t* second;  // green from Cr, or blue from Cb
@@ -59,7 +55,7 @@ struct JpegMcuRows {
   const int32_t* luma;
   int lumaStride;
   JpegTermRows cr, cb;
-  int chromaRepeat;  // across, as for jpegTermsToRgb
+  int chromaRepeat;  // across: 1, or 2 for terms at half resolution
 };
 void jpegMcuToRgb(const JpegMcuRows& mcu, int rows, int cols, uint8_t* out, ptrdiff_t outStep,
                   int slack);

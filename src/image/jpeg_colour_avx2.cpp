@@ -147,13 +147,6 @@ AVX2 void mcuToRgb(const JpegMcuRows& mcu, int rows, int cols, uint8_t* out, ptr
 
 }  // namespace
 
-AVX2 void jpegTermsToRgbAvx2(const int32_t* y, const int32_t* red, const int32_t* greenCb,
-                             const int32_t* greenCr, const int32_t* blue, int count, uint8_t* rgb,
-                             int chromaRepeat, int slack) {
-  if (chromaRepeat == 1) rowToRgb<1>(y, red, greenCb, greenCr, blue, count, rgb, slack);
-  else rowToRgb<2>(y, red, greenCb, greenCr, blue, count, rgb, slack);
-}
-
 AVX2 void jpegMcuToRgbAvx2(const JpegMcuRows& mcu, int rows, int cols, uint8_t* out,
                            ptrdiff_t outStep, int slack) {
   if (mcu.chromaRepeat == 1) mcuToRgb<1>(mcu, rows, cols, out, outStep, slack);
