@@ -66,11 +66,9 @@ void checkIdct(Input& in) {
 void checkColour(Input& in) {
   const int count = 1 + in.byte() % 40, repeat = 1 + in.byte() % 2, slack = in.byte() % 8;
   const int chroma = (count + repeat - 1) / repeat;
-  std::vector<int32_t> y(static_cast<size_t>(count)), cb(static_cast<size_t>(chroma)),
-      cr(static_cast<size_t>(chroma));
-  for (auto& v : y) v = in.word();
-  for (auto& v : cb) v = in.word();
-  for (auto& v : cr) v = in.word();
+  std::vector<int32_t> y(static_cast<size_t>(count)), cb(static_cast<size_t>(chroma)), cr(cb);
+  for (auto* samples : {&y, &cb, &cr})
+    for (auto& v : *samples) v = in.word();
   std::vector<uint8_t> rgb[2];
   for (int avx2 = 0; avx2 < 2; avx2++) {
     chooseAvx2Paths(avx2 != 0);
