@@ -64,48 +64,37 @@ JpegError decodeBlock(JpegBitReader& in, const Component& comp, int32_t& predict
                                  static_cast<uint32_t>(comp.quant[0]));  // zig-zag 0 is natural 0
   positions[n++] = 0;
 
-  const int32_t* fastAc = comp.ac->fastAc;
-  // k is one past the zig-zag index of the last coefficient stored.
+  const int32_t* const fastAc = comp.ac->fastAc;
   const int32_t* const quant = comp.quant;
   const uint8_t* const natural = comp.natural;
+  // k is one past the zig-zag index of the last coefficient stored.
   auto store = [&](int k, int32_t value) {
     values[n] = static_cast<int32_t>(static_cast<uint32_t>(value) *
                                      static_cast<uint32_t>(quant[k - 1]));
     positions[n++] = natural[k - 1];
   };
-  for (int k = 1;;) {
-    // Short codes with their magnitude bits, and end-of-block, in one
-    // lookup each; two of them fit in the bits one refill guarantees.
-    if (in.count < 2 * kHuffFastBits) in.fill();
-    int32_t quick = fastAc[in.bits >> (64 - kHuffFastBits)];
-    if (quick != 0) {
-      in.skip(quick & 31);
-      k += (quick >> 8) & 127;
-      if (k >= 64) {
-        if (k > 64) {
-          if (!(quick & kHuffEndOfBlock)) e = JpegError::TooManyCoefficients;
-          break;
-        }
-        store(k, quick >> 16);
-        break;
-      }
+  // A short code with its magnitude bits, or end-of-block, in one lookup.
+  enum Step { kNext, kDone, kGeneral };
+  auto shortSymbol = [&](int& k) {
+    const int32_t quick = fastAc[in.bits >> (64 - kHuffFastBits)];
+    if (quick == 0) return kGeneral;
+    in.skip(quick & 31);
+    k += (quick >> 8) & 127;
+    if (k < 64) {
       store(k, quick >> 16);
-      quick = fastAc[in.bits >> (64 - kHuffFastBits)];
-      if (quick != 0) {
-        in.skip(quick & 31);
-        k += (quick >> 8) & 127;
-        if (k >= 64) {
-          if (k > 64) {
-            if (!(quick & kHuffEndOfBlock)) e = JpegError::TooManyCoefficients;
-            break;
-          }
-          store(k, quick >> 16);
-          break;
-        }
-        store(k, quick >> 16);
-        continue;
-      }
+      return kNext;
     }
+    if (k == 64) store(k, quick >> 16);  // the block is full
+    else if (!(quick & kHuffEndOfBlock)) e = JpegError::TooManyCoefficients;
+    return kDone;
+  };
+  for (int k = 1;;) {
+    // Two short symbols fit in the bits one refill guarantees.
+    if (in.count < 2 * kHuffFastBits) in.fill();
+    Step step = shortSymbol(k);
+    if (step == kNext) step = shortSymbol(k);
+    if (step == kDone) break;
+    if (step == kNext) continue;
     // Anything else, bit by bit.
     e = decodeSymbol(in, *comp.ac, &symbol);
     if (e != JpegError::None) break;
