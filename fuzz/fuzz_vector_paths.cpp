@@ -1,7 +1,8 @@
 // The AVX2 kernels against the portable code on arbitrary input: the scaler
 // (sizes and pixels from the input), the IDCT (any coefficients, so sums
 // wrap) and the colour conversion (any samples, whole or half-resolution
-// chroma). Any difference aborts. Without AVX2 there is nothing to compare.
+// chroma, rows with or without slack after them). Any difference aborts.
+// Without AVX2 there is nothing to compare.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -46,41 +47,41 @@ void checkScaler(Input& in) {
 
 void checkIdct(Input& in) {
   jpegBuildTables();
-  int32_t coef[64] = {};
+  int32_t values[64];
   uint8_t positions[64];
-  int count = 1 + in.byte() % 64;
-  positions[0] = 0;
-  coef[0] = in.word();
-  for (int n = 1; n < count; n++) {
-    positions[n] = uint8_t(n);  // distinct positions, as the decoder lists them
+  const int count = 1 + in.byte() % 64, step = 1 + 2 * (in.byte() % 32);
+  for (int n = 0; n < count; n++) {
+    positions[n] = uint8_t(n * step % 64);  // distinct, DC first, in any order
     const uint8_t kind = in.byte();
-    coef[n] = kind & 1 ? in.word() : int32_t(int8_t(in.byte())) * (kind >> 1);
+    values[n] = kind & 1 ? in.word() : int32_t(int8_t(in.byte())) * (kind >> 1);
   }
   int32_t out[2][64];
   for (int avx2 = 0; avx2 < 2; avx2++) {
     chooseAvx2Paths(avx2 != 0);
-    jpegIdct(coef, positions, count, out[avx2]);
+    jpegIdct(positions, values, count, out[avx2]);
   }
   if (std::memcmp(out[0], out[1], sizeof out[0]) != 0) std::abort();
 }
 
 void checkColour(Input& in) {
-  const int count = 1 + in.byte() % 40, repeat = 1 + in.byte() % 2;
+  const int count = 1 + in.byte() % 40, repeat = 1 + in.byte() % 2, slack = in.byte() % 8;
   const int chroma = (count + repeat - 1) / repeat;
-  std::vector<int32_t> y(static_cast<size_t>(count)), cb(static_cast<size_t>(chroma)),
-      cr(static_cast<size_t>(chroma));
-  for (auto& v : y) v = in.word();
-  for (auto& v : cb) v = in.word();
-  for (auto& v : cr) v = in.word();
+  std::vector<int32_t> y(static_cast<size_t>(count)), cb(static_cast<size_t>(chroma)), cr(cb);
+  for (auto* samples : {&y, &cb, &cr})
+    for (auto& v : *samples) v = in.word();
   std::vector<uint8_t> rgb[2];
   for (int avx2 = 0; avx2 < 2; avx2++) {
     chooseAvx2Paths(avx2 != 0);
     std::vector<int32_t> red(cr.size()), greenCr(cr.size()), greenCb(cb.size()), blue(cb.size());
     jpegCrTerms(cr.data(), chroma, red.data(), greenCr.data());
     jpegCbTerms(cb.data(), chroma, greenCb.data(), blue.data());
-    rgb[avx2].assign(size_t(count) * 3, 0);
-    jpegTermsToRgb(y.data(), red.data(), greenCb.data(), greenCr.data(), blue.data(), count,
-                   rgb[avx2].data(), repeat);
+    // The slack may be scribbled on; the byte after it never.
+    rgb[avx2].assign(size_t(count) * 3 + size_t(slack) + 1, 0x5A);
+    const JpegMcuRows mcu{y.data(), 0, {red.data(), greenCr.data(), 0, 1},
+                          {greenCb.data(), blue.data(), 0, 1}, repeat};
+    jpegMcuToRgb(mcu, 1, count, rgb[avx2].data(), 0, slack);
+    if (rgb[avx2].back() != 0x5A) std::abort();
+    rgb[avx2].resize(size_t(count) * 3);
   }
   if (rgb[0] != rgb[1]) std::abort();
 }

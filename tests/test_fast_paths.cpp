@@ -91,8 +91,9 @@ TEST(FastPaths, HalfResolutionChromaAndShortRowsFollowThePerPixelFormula) {
     jpegCrTerms(cr.data(), half, terms[0].data(), terms[1].data());
     jpegCbTerms(cb.data(), half, terms[2].data(), terms[3].data());
     Bytes row(size_t(count) * 3 + 8, 0xEE);
-    jpegTermsToRgb(y.data(), terms[0].data(), terms[2].data(), terms[1].data(), terms[3].data(),
-                   count, row.data(), 2);
+    const JpegMcuRows mcu{y.data(), 0, {terms[0].data(), terms[1].data(), 0, 1},
+                          {terms[2].data(), terms[3].data(), 0, 1}, 2};
+    jpegMcuToRgb(mcu, 1, count, row.data(), 0, 0);
     for (int i = 0; i < count; i++) {
       uint8_t want[3];
       jpegYccToRgb(y[i], cb[i / 2], cr[i / 2], want);

@@ -7,9 +7,8 @@
 #if TAVINO_HAS_AVX2
 void jpegCbTermsAvx2(const int32_t* cb, int count, int32_t* green, int32_t* blue);
 void jpegCrTermsAvx2(const int32_t* cr, int count, int32_t* red, int32_t* green);
-void jpegTermsToRgbAvx2(const int32_t* y, const int32_t* red, const int32_t* greenCb,
-                        const int32_t* greenCr, const int32_t* blue, int count, uint8_t* rgb,
-                        int chromaRepeat);
+void jpegMcuToRgbAvx2(const JpegMcuRows& mcu, int rows, int cols, uint8_t* out, ptrdiff_t outStep,
+                      int slack);
 #endif
 
 void jpegCbTerms(const int32_t* cb, int count, int32_t* green, int32_t* blue) {
@@ -32,13 +31,11 @@ void jpegCrTerms(const int32_t* cr, int count, int32_t* red, int32_t* green) {
   }
 }
 
-void jpegTermsToRgb(const int32_t* y, const int32_t* red, const int32_t* greenCb,
-                    const int32_t* greenCr, const int32_t* blue, int count, uint8_t* rgb,
-                    int chromaRepeat) {
-#if TAVINO_HAS_AVX2
-  if (avx2PathsEnabled() && (chromaRepeat == 1 || chromaRepeat == 2))
-    return jpegTermsToRgbAvx2(y, red, greenCb, greenCr, blue, count, rgb, chromaRepeat);
-#endif
+namespace {
+
+void termsToRgbPortable(const int32_t* y, const int32_t* red, const int32_t* greenCb,
+                        const int32_t* greenCr, const int32_t* blue, int count, uint8_t* rgb,
+                        int chromaRepeat) {
   // Planar first, interleaved after, so the arithmetic loop stays simple.
   constexpr int kChunk = 32;
   uint8_t r[kChunk], g[kChunk], b[kChunk];
@@ -54,4 +51,17 @@ void jpegTermsToRgb(const int32_t* y, const int32_t* red, const int32_t* greenCb
     }
     for (int i = 0; i < n; i++, rgb += 3) rgb[0] = r[i], rgb[1] = g[i], rgb[2] = b[i];
   }
+}
+
+}  // namespace
+
+void jpegMcuToRgb(const JpegMcuRows& mcu, int rows, int cols, uint8_t* out, ptrdiff_t outStep,
+                  [[maybe_unused]] int slack) {
+#if TAVINO_HAS_AVX2
+  if (avx2PathsEnabled() && (mcu.chromaRepeat == 1 || mcu.chromaRepeat == 2))
+    return jpegMcuToRgbAvx2(mcu, rows, cols, out, outStep, slack);
+#endif
+  JpegMcuRowCursor at(mcu);
+  for (int i = 0; i < rows; i++, out += outStep, at.next(mcu))
+    termsToRgbPortable(at.y, at.red, at.greenCb, at.greenCr, at.blue, cols, out, mcu.chromaRepeat);
 }

@@ -66,44 +66,90 @@ AVX2 void jpegCrTermsAvx2(const int32_t* cr, int count, int32_t* red, int32_t* g
   for (; i < count; i++) red[i] = jpegRedFromCr(cr[i]), green[i] = jpegGreenFromCr(cr[i]);
 }
 
-AVX2 void jpegTermsToRgbAvx2(const int32_t* y, const int32_t* red, const int32_t* greenCb,
-                             const int32_t* greenCr, const int32_t* blue, int count, uint8_t* rgb,
-                             int chromaRepeat) {
+namespace {
+
+// The terms of eight pixels.
+template <int kRepeat>
+AVX2 inline __m256i terms(const int32_t* p) {
+  return kRepeat == 1 ? load(p) : repeatPairs(p);
+}
+
+// R, G, B of eight pixels, 12 bytes at the start of each 128-bit lane.
+template <int kRepeat>
+AVX2 inline __m256i eightPixels(const int32_t* y, const int32_t* red, const int32_t* greenCb,
+                                const int32_t* greenCr, const int32_t* blue) {
   // Per 128-bit lane the packs leave R0-3 G0-3 B0-3 B0-3; pick R G B per pixel.
   const __m256i interleave = _mm256_setr_epi8(0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, -1, -1, -1, -1,
                                               0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, -1, -1, -1, -1);
-  for (int i = 0; i < count; i += 8) {
-    const int n = count - i < 8 ? count - i : 8;
-    const int c = i / chromaRepeat;
-    const int32_t *luma = y + i, *r = red + c, *gb = greenCb + c, *gr = greenCr + c, *b = blue + c;
-    int32_t tail[5][8];
-    if (n < 8) {
-      // The last pixels: copy what exists so that no load runs past the rows.
-      const int terms = (n + chromaRepeat - 1) / chromaRepeat;
-      for (int k = 0; k < 8; k++) {
-        const int at = k < terms ? k : 0;
-        tail[0][k] = y[i + (k < n ? k : 0)];
-        tail[1][k] = r[at], tail[2][k] = gb[at], tail[3][k] = gr[at], tail[4][k] = b[at];
-      }
-      luma = tail[0], r = tail[1], gb = tail[2], gr = tail[3], b = tail[4];
-    }
-    __m256i tr, tgb, tgr, tb;
-    if (chromaRepeat == 1) {
-      tr = load(r), tgb = load(gb), tgr = load(gr), tb = load(b);
-    } else {
-      tr = repeatPairs(r), tgb = repeatPairs(gb), tgr = repeatPairs(gr), tb = repeatPairs(b);
-    }
-    const __m256i y8 = load(luma);
-    const __m256i red8 = _mm256_add_epi32(y8, tr);
-    const __m256i green8 = _mm256_sub_epi32(_mm256_sub_epi32(y8, tgb), tgr);
-    const __m256i blue8 = _mm256_add_epi32(y8, tb);
-    const __m256i bytes = _mm256_packus_epi16(_mm256_packs_epi32(red8, green8),
-                                              _mm256_packs_epi32(blue8, blue8));
-    const __m256i pixels = _mm256_shuffle_epi8(bytes, interleave);
-    alignas(32) uint8_t packed[32];
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(packed), _mm256_castsi256_si128(pixels));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(packed + 12), _mm256_extracti128_si256(pixels, 1));
-    std::memcpy(rgb + 3 * i, packed, n == 8 ? 24 : size_t(3 * n));
+  const __m256i luma = load(y);
+  const __m256i r = _mm256_add_epi32(luma, terms<kRepeat>(red));
+  const __m256i g =
+      _mm256_sub_epi32(_mm256_sub_epi32(luma, terms<kRepeat>(greenCb)), terms<kRepeat>(greenCr));
+  const __m256i b = _mm256_add_epi32(luma, terms<kRepeat>(blue));
+  const __m256i bytes = _mm256_packus_epi16(_mm256_packs_epi32(r, g), _mm256_packs_epi32(b, b));
+  return _mm256_shuffle_epi8(bytes, interleave);
+}
+
+// Stores 28 bytes: eight pixels and 4 bytes of scribble.
+AVX2 inline void storePixels(uint8_t* to, __m256i pixels) {
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm256_castsi256_si128(pixels));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 12), _mm256_extracti128_si256(pixels, 1));
+}
+
+// Eight pixels at a time straight into the row while the 28-byte stores
+// stay inside the row and its slack; returns the pixels done.
+template <int kRepeat>
+AVX2 int directGroups(const int32_t* y, const int32_t* red, const int32_t* greenCb,
+                      const int32_t* greenCr, const int32_t* blue, int count, uint8_t* rgb,
+                      int slack) {
+  int i = 0;
+  for (; i + 8 <= count && 3 * i + 28 <= 3 * count + slack; i += 8) {
+    const int c = i / kRepeat;
+    storePixels(rgb + 3 * i,
+                eightPixels<kRepeat>(y + i, red + c, greenCb + c, greenCr + c, blue + c));
   }
+  return i;
+}
+
+}  // namespace
+
+namespace {
+
+template <int kRepeat>
+AVX2 inline void rowToRgb(const int32_t* y, const int32_t* red, const int32_t* greenCb,
+                          const int32_t* greenCr, const int32_t* blue, int count, uint8_t* rgb,
+                          int slack) {
+  int i = directGroups<kRepeat>(y, red, greenCb, greenCr, blue, count, rgb, slack);
+  // The rest through buffers, so that no load or store runs past the rows.
+  for (; i < count; i += 8) {
+    const int n = count - i < 8 ? count - i : 8;
+    const int c = i / kRepeat, terms = (n + kRepeat - 1) / kRepeat;
+    alignas(32) int32_t tail[5][8];
+    for (int k = 0; k < 8; k++) {
+      const int at = c + (k < terms ? k : 0);
+      tail[0][k] = y[i + (k < n ? k : 0)];
+      tail[1][k] = red[at], tail[2][k] = greenCb[at];
+      tail[3][k] = greenCr[at], tail[4][k] = blue[at];
+    }
+    alignas(32) uint8_t packed[32];
+    storePixels(packed, eightPixels<kRepeat>(tail[0], tail[1], tail[2], tail[3], tail[4]));
+    std::memcpy(rgb + 3 * i, packed, size_t(3 * n));
+  }
+}
+
+template <int kRepeat>
+AVX2 void mcuToRgb(const JpegMcuRows& mcu, int rows, int cols, uint8_t* out, ptrdiff_t outStep,
+                   int slack) {
+  JpegMcuRowCursor at(mcu);
+  for (int i = 0; i < rows; i++, out += outStep, at.next(mcu))
+    rowToRgb<kRepeat>(at.y, at.red, at.greenCb, at.greenCr, at.blue, cols, out, slack);
+}
+
+}  // namespace
+
+AVX2 void jpegMcuToRgbAvx2(const JpegMcuRows& mcu, int rows, int cols, uint8_t* out,
+                           ptrdiff_t outStep, int slack) {
+  if (mcu.chromaRepeat == 1) mcuToRgb<1>(mcu, rows, cols, out, outStep, slack);
+  else mcuToRgb<2>(mcu, rows, cols, out, outStep, slack);
 }
 #endif

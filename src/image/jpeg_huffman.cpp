@@ -32,10 +32,15 @@ void jpegBuildHuffman(JpegHuffTable& table, const uint8_t counts[16], const uint
     const int e = table.fast[i];
     if (e == 0) continue;
     const int length = e >> 8, run = (e >> 4) & 15, size = e & 15;
+    if ((e & 0xFF) == 0) {  // end of block: coefficient 64 is where the next would be
+      table.fastAc[i] = (64 << 8) | kHuffEndOfBlock | length;
+      continue;
+    }
     if (size == 0 || length + size > kHuffFastBits) continue;
     const uint32_t bits = (i >> (kHuffFastBits - length - size)) & ((1u << size) - 1);
     const int32_t value = bits < (1u << (size - 1)) ? int32_t(bits) - int32_t((1u << size) - 1)
                                                     : int32_t(bits);
-    table.fastAc[i] = int32_t(uint32_t(value) << 16 | uint32_t(run) << 8 | uint32_t(length + size));
+    table.fastAc[i] =
+        int32_t(uint32_t(value) << 16 | uint32_t(run + 1) << 8 | uint32_t(length + size));
   }
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 constexpr int kHuffFastBits = 11;
+constexpr int32_t kHuffEndOfBlock = 0x80;
 
 struct JpegHuffTable {
   int32_t count = 0;        // symbols defined, at most 256
@@ -17,7 +18,9 @@ struct JpegHuffTable {
   // Lookup by the next kHuffFastBits bits: (length << 8) | value, 0 = no code that short.
   uint16_t fast[1 << kHuffFastBits] = {};
   // For AC decoding, the same bits when they hold a code with size S > 0 and
-  // all its S magnitude bits: (extended value << 16) | (run << 8) | bits used; else 0.
+  // all its S magnitude bits: (extended value << 16) | ((run + 1) << 8) | bits
+  // used; for the end-of-block code: (64 << 8) | kHuffEndOfBlock | bits used;
+  // else 0.
   int32_t fastAc[1 << kHuffFastBits] = {};
   // Codes of length L are firstCode[L] .. firstCode[L] + lengthCount[L] - 1,
   // symbols firstIndex[L] onwards.

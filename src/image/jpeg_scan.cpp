@@ -13,7 +13,8 @@ constexpr int kMcuSamples = 256;  // each MCU buffer: at most 4 blocks
 struct Component {
   const JpegHuffTable* dc;
   const JpegHuffTable* ac;
-  const int32_t* quant;
+  int32_t quant[64];  // in zig-zag order, as the coefficients come
+  uint8_t natural[64];  // gJpegZigZag as bytes, stored as they are
   int mcuBlocksAcross, mcuBlocksDown;
   int repeatX, repeatY;  // how often each sample repeats across and down
 };
@@ -36,10 +37,11 @@ inline JpegError decodeSymbol(JpegBitReader& in, const JpegHuffTable& table, int
   return JpegError::None;
 }
 
-// Decodes and dequantises one block into coef (natural order, all zero on
-// entry) and lists the positions written in `positions`.
-JpegError decodeBlock(JpegBitReader& in, const Component& comp, int32_t& predictor, int32_t* coef,
-                      uint8_t* positions, int* count) {
+// Decodes and dequantises one block: the non-zero coefficients as natural
+// positions and their values, in the order they come.
+// (Restrict: stores of positions, as bytes, could alias anything else.)
+JpegError decodeBlock(JpegBitReader& in, const Component& comp, int32_t& predictor,
+                      int32_t* __restrict values, uint8_t* __restrict positions, int* count) {
   int n = 0;
   int symbol;
   JpegError e = JpegError::None;
@@ -48,7 +50,7 @@ JpegError decodeBlock(JpegBitReader& in, const Component& comp, int32_t& predict
   // table as a run of 0; anything else takes the general path.
   if (in.count < 32) in.fill();
   const int32_t quickDc = comp.dc->fastAc[in.bits >> (64 - kHuffFastBits)];
-  if (quickDc != 0 && (quickDc & 0xF00) == 0) {
+  if ((quickDc & 0xFF80) == 0x100) {  // a run of 0: one step ahead
     in.skip(quickDc & 31);
     diff = quickDc >> 16;
   } else {
@@ -58,36 +60,43 @@ JpegError decodeBlock(JpegBitReader& in, const Component& comp, int32_t& predict
     diff = symbol == 0 ? 0 : extend(in.take(symbol), symbol);
   }
   predictor = static_cast<int32_t>(static_cast<uint32_t>(predictor) + static_cast<uint32_t>(diff));
-  coef[0] = static_cast<int32_t>(static_cast<uint32_t>(predictor) *
-                                 static_cast<uint32_t>(comp.quant[0]));
+  values[n] = static_cast<int32_t>(static_cast<uint32_t>(predictor) *
+                                 static_cast<uint32_t>(comp.quant[0]));  // zig-zag 0 is natural 0
   positions[n++] = 0;
 
-  const JpegHuffTable& ac = *comp.ac;
-  for (int k = 1; k <= 63;) {
-    // Short code and magnitude bits together: one lookup.
-    if (in.count < 32) in.fill();
-    const int32_t quick = ac.fastAc[in.bits >> (64 - kHuffFastBits)];
-    if (quick != 0) {
-      in.skip(quick & 31);
-      const int run = (quick >> 8) & 15;
-      if (k + run > 63) {
-        e = JpegError::TooManyCoefficients;
-        break;
-      }
-      k += run;
-      const int pos = gJpegZigZag[k++];
-      coef[pos] = static_cast<int32_t>(static_cast<uint32_t>(quick >> 16) *
-                                       static_cast<uint32_t>(comp.quant[pos]));
-      positions[n++] = static_cast<uint8_t>(pos);
-      continue;
+  const int32_t* const fastAc = comp.ac->fastAc;
+  const int32_t* const quant = comp.quant;
+  const uint8_t* const natural = comp.natural;
+  // k is one past the zig-zag index of the last coefficient stored.
+  auto store = [&](int k, int32_t value) {
+    values[n] = static_cast<int32_t>(static_cast<uint32_t>(value) *
+                                     static_cast<uint32_t>(quant[k - 1]));
+    positions[n++] = natural[k - 1];
+  };
+  // A short code with its magnitude bits, or end-of-block, in one lookup.
+  enum Step { kNext, kDone, kGeneral };
+  auto shortSymbol = [&](int& k) {
+    const int32_t quick = fastAc[in.bits >> (64 - kHuffFastBits)];
+    if (quick == 0) return kGeneral;
+    in.skip(quick & 31);
+    k += (quick >> 8) & 127;
+    if (k < 64) {
+      store(k, quick >> 16);
+      return kNext;
     }
-    // A short end-of-block code: once in nearly every block.
-    const uint16_t entry = ac.fast[in.bits >> (64 - kHuffFastBits)];
-    if (entry != 0 && (entry & 0xFF) == 0) {
-      in.skip(entry >> 8);
-      break;
-    }
-    e = decodeSymbol(in, ac, &symbol);
+    if (k == 64) store(k, quick >> 16);  // the block is full
+    else if (!(quick & kHuffEndOfBlock)) e = JpegError::TooManyCoefficients;
+    return kDone;
+  };
+  for (int k = 1;;) {
+    // Two short symbols fit in the bits one refill guarantees.
+    if (in.count < 2 * kHuffFastBits) in.fill();
+    Step step = shortSymbol(k);
+    if (step == kNext) step = shortSymbol(k);
+    if (step == kDone) break;
+    if (step == kNext) continue;
+    // Anything else, bit by bit.
+    e = decodeSymbol(in, *comp.ac, &symbol);
     if (e != JpegError::None) break;
     const int run = symbol >> 4, size = symbol & 15;
     if (size == 0) {
@@ -101,6 +110,7 @@ JpegError decodeBlock(JpegBitReader& in, const Component& comp, int32_t& predict
         break;
       }
       k += 16;  // fifteen zeros and a zero coefficient
+      if (k > 63) break;
       continue;
     }
     const int32_t value = extend(in.take(size), size);
@@ -108,11 +118,9 @@ JpegError decodeBlock(JpegBitReader& in, const Component& comp, int32_t& predict
       e = JpegError::TooManyCoefficients;
       break;
     }
-    k += run;
-    const int pos = gJpegZigZag[k++];
-    coef[pos] = static_cast<int32_t>(static_cast<uint32_t>(value) *
-                                     static_cast<uint32_t>(comp.quant[pos]));
-    positions[n++] = static_cast<uint8_t>(pos);
+    k += run + 1;
+    store(k, value);
+    if (k > 63) break;
   }
   *count = n;
   // Bits past the end of the file come first, whatever they seemed to decode to.
@@ -161,8 +169,12 @@ JpegError jpegDecodeScan(const uint8_t* data, size_t size, const JpegSetup& s, u
 
   Component comps[3];
   for (int c = 0; c < s.components; c++) {
-    comps[c] = Component{&s.huff[s.Td[c]], &s.huff[s.Td[c] + 2], s.quant[s.Tq[c]], s.H[c], s.V[c],
+    comps[c] = Component{&s.huff[s.Td[c]], &s.huff[s.Td[c] + 2], {}, {}, s.H[c], s.V[c],
                          s.hmax / s.H[c], s.vmax / s.V[c]};
+    for (int k = 0; k < 64; k++) {
+      comps[c].quant[k] = s.quant[s.Tq[c]][gJpegZigZag[k]];
+      comps[c].natural[k] = static_cast<uint8_t>(gJpegZigZag[k]);
+    }
   }
 
   // MCU buffers: luma, and the colour terms of the chroma (the conversion is
@@ -194,7 +206,7 @@ JpegError jpegDecodeScan(const uint8_t* data, size_t size, const JpegSetup& s, u
                               : ChromaRows{mcuW, 1};
   alignas(32) int32_t termA[64], termB[64];
 
-  alignas(32) int32_t coef[64] = {};
+  int32_t values[64];
   alignas(32) int32_t samples[64];
   uint8_t positions[64];
   int32_t predictor[3] = {};
@@ -208,21 +220,19 @@ JpegError jpegDecodeScan(const uint8_t* data, size_t size, const JpegSetup& s, u
         for (int v = 0; v < comp.mcuBlocksDown; v++) {
           for (int h = 0; h < comp.mcuBlocksAcross; h++) {
             int count = 0;
-            JpegError e = decodeBlock(in, comp, predictor[c], coef, positions, &count);
+            JpegError e = decodeBlock(in, comp, predictor[c], values, positions, &count);
             if (e != JpegError::None) return e;
             if (c == 0) {
               int32_t* at = &luma[v * 8 * comp.repeatY * mcuW + h * 8 * comp.repeatX];
               if (comp.repeatX == 1 && comp.repeatY == 1) {
-                jpegIdct(coef, positions, count, at, mcuW);  // straight into place
+                jpegIdct(positions, values, count, at, mcuW);  // straight into place
               } else {
-                jpegIdct(coef, positions, count, samples);
+                jpegIdct(positions, values, count, samples);
                 replicate(samples, comp, mcuW, at);
               }
-              for (int n = 0; n < count; n++) coef[positions[n]] = 0;
               continue;
             }
-            jpegIdct(coef, positions, count, samples);
-            for (int n = 0; n < count; n++) coef[positions[n]] = 0;
+            jpegIdct(positions, values, count, samples);
             const bool cb = c == 1;
             int32_t* first = terms[cb ? kGreenCb : kRed];
             int32_t* second = terms[cb ? kBlue : kGreenCr];
@@ -254,13 +264,14 @@ JpegError jpegDecodeScan(const uint8_t* data, size_t size, const JpegSetup& s, u
       const int x0 = mx * mcuW, y0 = my * mcuH;
       const int cols = std::min(mcuW, width - x0);
       const int rows = std::min(mcuH, height - y0);
-      for (int i = 0; i < rows; i++) {
-        uint8_t* dst = out + rowBytes * size_t(height - 1 - (y0 + i)) + size_t(x0) * 3;
-        const int cbRow = i / chroma[1].repeatY * chroma[1].stride;
-        const int crRow = i / chroma[2].repeatY * chroma[2].stride;
-        jpegTermsToRgb(&luma[i * mcuW], &terms[kRed][crRow], &terms[kGreenCb][cbRow],
-                       &terms[kGreenCr][crRow], &terms[kBlue][cbRow], cols, dst, chromaRepeat);
-      }
+      const int slack = 3 * (width - x0 - cols);  // the MCUs to the right come later
+      const JpegMcuRows mcu{luma,
+                            mcuW,
+                            {terms[kRed], terms[kGreenCr], chroma[2].stride, chroma[2].repeatY},
+                            {terms[kGreenCb], terms[kBlue], chroma[1].stride, chroma[1].repeatY},
+                            chromaRepeat};
+      jpegMcuToRgb(mcu, rows, cols, out + rowBytes * size_t(height - 1 - y0) + size_t(x0) * 3,
+                   -ptrdiff_t(rowBytes), slack);
 
       if (s.restart && ++mcuCount == s.restartInterval) {
         mcuCount = 0;

@@ -14,6 +14,7 @@ const int32_t gJpegZigZag[64] = {
 int32_t gJpegCosTable[4096];
 int32_t gJpegBasis[64][64];
 alignas(32) int32_t gJpegQuarterBasis[64][16];
+JpegIdctTerm gJpegIdctTerms[64];
 
 namespace {
 const int32_t gBitChange[8] = {128, 64, 32, 16, 8, 4, 2, 1};
@@ -34,6 +35,28 @@ void jpegBuildTables() {
           gJpegBasis[8 * v + u][8 * y + x] = entry;
           if (x < 4 && y < 4) gJpegQuarterBasis[8 * v + u][4 * y + x] = entry;
         }
+  for (int pos = 0; pos < 64; pos++) {
+    JpegIdctTerm& t = gJpegIdctTerms[pos];
+    const int v = pos / 8, u = pos % 8;
+    if (v == 0 || u == 0) {
+      // One varying axis: 8 terms into the row (or column) sums, whose rule
+      // scales by 512 (DC) or 724 before a shift by 10.
+      const uint32_t scale = pos == 0 ? 512u : 724u;
+      for (int i = 0; i < 8; i++) {
+        t.basis[0][i] = static_cast<int32_t>(
+            scale * static_cast<uint32_t>(gJpegBasis[pos][v == 0 ? i : 8 * i]));
+        t.basis[1][i] = 0;
+      }
+      t.sum[0] = t.sum[1] = v == 0 ? kJpegAcrossSum : kJpegDownSum;
+      t.shift = 10;
+    } else {
+      const int parity = (v & 1) * 2 + (u & 1);
+      for (int i = 0; i < 16; i++) t.basis[i / 8][i % 8] = gJpegQuarterBasis[pos][i];
+      t.sum[0] = 2u * uint32_t(parity);
+      t.sum[1] = 2u * uint32_t(parity) + 1;
+      t.shift = 0;
+    }
+  }
   tablesBuilt = true;
 }
 
