@@ -13,23 +13,12 @@
 #include "scenario/statements.h"
 #include "support/play_support.h"
 #include "support/sound_support.h"
+#include "support/wav_support.h"
 
 namespace {
 
 constexpr size_t kBufferBytes = 512 * 4;  // one device buffer: 512 stereo 16-bit frames
 using Frames = std::vector<std::pair<int16_t, int16_t>>;
-
-std::string le(uint32_t v, int bytes = 4) {  // little-endian
-  std::string s;
-  for (int i = 0; i < bytes; i++) s += char(v >> (8 * i));
-  return s;
-}
-
-std::string wavFile(int channels, int bits, int rate, const std::string& data) {
-  const uint32_t size = uint32_t(data.size());
-  return "RIFF" + le(36 + size) + "WAVEfmt " + le(16) + le(1, 2) + le(channels, 2) + le(rate) +
-         le(rate * channels * bits / 8) + le(channels * bits / 8, 2) + le(bits, 2) + "data" + le(size) + data;
-}
 
 // A 22,050 Hz stereo 16-bit file (the device format); by default frame i
 // holds start + i on the left and its negation on the right.
@@ -42,6 +31,12 @@ std::string rampWav(int count, int start) {
   Frames v;
   for (int i = 0; i < count; ++i) v.push_back({int16_t(start + i), int16_t(-start - i)});
   return deviceWav(v);
+}
+
+// IMA ADPCM, mono, 4-bit, with the given block size and samples a block.
+std::string imaFormat(uint32_t blockAlign, uint32_t samplesPerBlock) {
+  return chunk("fmt ", le(0x11, 2) + le(1, 2) + le(22050) + le(11100) + le(blockAlign, 2) + le(4, 2) + le(2, 2) +
+                           le(samplesPerBlock, 2));
 }
 
 int16_t sample(const std::vector<uint8_t>& out, size_t index) {
@@ -118,26 +113,38 @@ TEST_F(SoundTest, BothChannelsAreSummedWithSaturation) {
   for (size_t i = 4; i < 2048; ++i) ASSERT_EQ(sample(out, i), i >= 1024 ? 0 : i % 2 ? -32768 : 32767) << i;
 }
 
+// A sound is exchanged only when it loads and converts. Headers that SDL's
+// loader would trust too far are refused before it reads them, as the load
+// error it would have reported anyway.
 TEST_F(SoundTest, ANewSoundReplacesTheOldOneOnlyWhenItCanBeUsed) {
   writeFile("one.wav", rampWav(100, 7));
   ASSERT_EQ(stmtOto1Wav("one"), 0);
   const auto kept = std::make_pair(sound_buffer, sound_len);
-  writeFile("broken.wav", "RIFF....WAVEjunk");
-  // Loadable but not convertible: a zero rate, and more channels than the converter can fold.
-  writeFile("norate.wav", wavFile(1, 16, 0, std::string(64, '\x10')));
-  writeFile("eight.wav", wavFile(8, 8, 22050, std::string(64, '\x10')));
-  const struct { const char* name; int32_t result; const char* message; } cases[] = {
-      {"missing", 0, "missing.wav: cannot open\n"},  // the story goes on
-      {"broken", -1, "SDL_LoadWAV err\n"},
-      {"norate", 0, "norate.wav: sound format cannot be converted\n"},
-      {"eight", 0, "eight.wav: sound format cannot be converted\n"}};
+  const std::string pcm = fmtChunk(1, 16, 22050), loadError = "SDL_LoadWAV err\n";
+  const std::string block = std::string("\x10\x00\x05\x00", 4) + std::string(252, '\x37');
+  const struct { const char* name; std::string file; int32_t result; std::string message; } cases[] = {
+      {"missing", "", 0, "missing.wav: cannot open\n"},  // the story goes on
+      {"broken", "RIFF....WAVEjunk", -1, loadError},
+      {"data-claims-3gb", riff(pcm + chunk("data", "abcd", 3000000000u)), -1, loadError},
+      {"list-claims-more-than-the-file", riff(chunk("LIST", "xy", 4000) + pcm), -1, loadError},
+      {"cut-after-the-format", riff(pcm + "dat"), -1, loadError},
+      {"format-of-8-bytes", riff(chunk("fmt ", pcm.substr(8, 8)) + chunk("data", "ab")), -1, loadError},
+      {"adpcm-blocks-of-0-bytes", riff(imaFormat(0, 505) + chunk("data", block)), -1, loadError},
+      {"adpcm-65535-samples-a-block", riff(imaFormat(4, 65535) + chunk("data", block)), -1, loadError},
+      // Loadable but not convertible: a zero rate, and more channels than the converter can fold.
+      {"norate", wavFile(1, 16, 0, std::string(64, '\x10')), 0, "norate.wav: sound format cannot be converted\n"},
+      {"eight", wavFile(8, 8, 22050, std::string(64, '\x10')), 0, "eight.wav: sound format cannot be converted\n"}};
   for (const auto& c : cases) {
+    if (!c.file.empty()) writeFile(std::string(c.name) + ".wav", c.file);
     testing::internal::CaptureStdout();
     EXPECT_EQ(stmtOto1Wav(c.name), c.result) << c.name;
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.message);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.message) << c.name;
     EXPECT_TRUE(std::make_pair(sound_buffer, sound_len) == kept) << c.name;
   }
   EXPECT_TRUE(stmtOto2Play("1") == 0 && sound_buffer2 == nullptr) << "PLAY on a channel that never loaded is harmless";
+  // A real ADPCM file passes the checks.
+  writeFile("ima.wav", riff(imaFormat(256, 505) + chunk("data", block)));
+  EXPECT_TRUE(stmtOto1Wav("ima") == 0 && sound_buffer != kept.first && sound_len > 0);
 }
 
 // The statements as a scenario runs them in the player: a loaded sound stays
@@ -175,28 +182,24 @@ TEST(SoundDevice, ADeviceThatCannotOpenIsReportedOnce) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
 }
 
-// The master volume scales the mixed samples, truncating toward zero; at 100
-// (every test above) the output is exactly as mixed.
-TEST_F(SoundTest, MasterVolumeScalesTheMixedOutput) {
-  writeFile("ramp.wav", rampWav(512, 1001));
-  soundSetVolume(30, false);
-  ASSERT_EQ(stmtOto1Wav("ramp") + stmtOto1Play("0"), 0);
-  const std::vector<uint8_t> out = output(kBufferBytes);
-  for (size_t i = 0; i < 1024; ++i)
-    ASSERT_EQ(sample(out, i), (i % 2 ? -1 : 1) * int((1001 + i / 2) * 30 / 100)) << "sample " << i;
-}
-
-// Muted, a channel plays on in silence, so unmuting resumes where it got to.
-TEST_F(SoundTest, MuteSilencesTheOutputWhileTheChannelPlaysOn) {
-  writeFile("ramp.wav", rampWav(1024, 1));
+// The master volume scales the mixed samples, truncating toward zero (at
+// 100, in every test above, the output is exactly as mixed). Muted, a channel
+// plays on in silence, so unmuting resumes where it got to.
+TEST_F(SoundTest, VolumeScalesTheOutputAndMuteSilencesItWhileTheChannelPlaysOn) {
+  writeFile("ramp.wav", rampWav(1536, 1001));
   ASSERT_EQ(stmtOto1Wav("ramp"), 0);  // the device stays paused: the test mixes by itself
   sound_pos = 0;
   std::vector<uint8_t> stream(kBufferBytes);
-  soundSetVolume(100, true);
-  Callback(nullptr, stream.data(), int(stream.size()));
+  const auto mix = [&](int volume, bool muted) {
+    soundSetVolume(volume, muted);
+    std::fill(stream.begin(), stream.end(), 0);
+    Callback(nullptr, stream.data(), int(stream.size()));
+  };
+  mix(30, false);
+  for (size_t i = 0; i < 1024; ++i)
+    ASSERT_EQ(sample(stream, i), (i % 2 ? -1 : 1) * int((1001 + i / 2) * 30 / 100)) << "sample " << i;
+  mix(100, true);
   EXPECT_EQ(std::count(stream.begin(), stream.end(), 0), long(stream.size()));
-  soundSetVolume(100, false);
-  std::fill(stream.begin(), stream.end(), 0);
-  Callback(nullptr, stream.data(), int(stream.size()));
-  EXPECT_EQ(sample(stream, 0), 513) << "frame 512 follows the muted buffer";
+  mix(100, false);
+  EXPECT_EQ(sample(stream, 0), 1001 + 1024) << "frame 1024 follows the muted buffer";
 }

@@ -13,28 +13,9 @@
 #include "scenario/sound_codec.h"
 #include "scenario/wav_codec.h"
 #include "support/test_support.h"
+#include "support/wav_support.h"
 
 namespace {
-
-std::string le(uint32_t v, int bytes = 4) {
-  std::string s;
-  for (int i = 0; i < bytes; i++) s += char(v >> (8 * i));
-  return s;
-}
-
-std::string chunk(const std::string& tag, const std::string& body) {
-  return tag + le(uint32_t(body.size())) + body;
-}
-
-std::string fmtChunk(int channels, int bits, int rate, int encoding = 1) {
-  return chunk("fmt ", le(encoding, 2) + le(channels, 2) + le(rate) +
-                           le(rate * channels * bits / 8) + le(channels * bits / 8, 2) +
-                           le(bits, 2));
-}
-
-std::string riff(const std::string& chunks) {
-  return "RIFF" + le(uint32_t(4 + chunks.size())) + "WAVE" + chunks;
-}
 
 std::string noise(size_t bytes, std::mt19937& rng) {
   std::string data(bytes, 0);
