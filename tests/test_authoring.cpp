@@ -3,10 +3,11 @@
 // player would refuse in the pictures, sounds, fonts and texts a scenario
 // names. `new` (the game it makes is linted and played by
 // scripts/test-install) and the scene map of `graph`.
+#include <fnmatch.h>
+
+#include <algorithm>
 #include <cstdio>
-#include <sstream>
 #include <string>
-#include <vector>
 
 #include "lint.h"
 #include "support/image_support.h"
@@ -21,13 +22,6 @@ class Authoring : public PlayerDirTest {
     return runTool("lint --dir '" + dir_ + "' " + args);
   }
 };
-
-std::vector<std::string> lines(const std::string& text) {
-  std::vector<std::string> out;
-  std::istringstream in(text);
-  for (std::string l; std::getline(in, l);) out.push_back(l);
-  return out;
-}
 
 }  // namespace
 
@@ -123,36 +117,25 @@ TEST_F(Authoring, NamesWhatThePlayerRefusesWithTheFix) {
             "OTO1.WAV:float\nOTO2.WAV:slow\nMSG:ab\x85\x40\nSELECT.MSG:\x82\xa0\xf0\x40\nHAIKEIPNG:1\nHAIKEI:7\n");
   const CommandResult r = lint();
   EXPECT_EQ(r.status, 1);
-  // Each line as printed, or its start and end where the middle is SDL's own words.
-  const std::vector<std::pair<std::string, std::string>> expected = {
-      {"sinario.txt:2: 1.png: interlaced PNG: save it without interlacing", ""},
-      {"sinario.txt:3: 2.png: palette PNG: save as RGB or RGBA", ""},
-      {"sinario.txt:4: 3.jpg: progressive JPEG: save as baseline", ""},
-      {"sinario.txt:5: 4.jpg: BMP pixels start at byte 138, the player reads from byte 54: "
-       "save as a plain 24-bit BMP", ""},
-      {"sinario.txt:6: 5.jpg: picture is 1921 x 1, larger than 1920 x 1080", ""},
-      {"sinario.txt:7: 6.jpg: this is a PNG file, but the statement reads a JPEG: "
-       "use the statement for its format or convert the file", ""},
-      {"sinario.txt:8: float.wav: SDL cannot load it (", "): save as uncompressed 8- or 16-bit PCM WAV"},
-      {"sinario.txt:9: slow.wav: SDL cannot convert mono sound at 500 Hz to the player's format: ",
-       "save as 8- or 16-bit PCM, mono or stereo, 1000 to 384000 Hz"},
-      {"sinario.txt:10: byte 0x85 at column 7 is not valid Shift-JIS (code page 932)", ""},
-      {"sinario.txt:11: pelorune96.dat has no glyph for '\xee\x80\x80' (column 14)", ""},
-      {"sinario.txt:13: 7.jpg: run-length stream ends after 513 of 307200 pixels: the rest of the picture is "
-       "not drawn: encode it again with tavino-tool rle encode", ""},
-  };
-  const std::vector<std::string> got = lines(r.output);
-  ASSERT_EQ(got.size(), expected.size()) << r.output;
-  for (size_t i = 0; i < got.size(); i++) {
-    const auto& [start, end] = expected[i];
-    if (end.empty()) {
-      EXPECT_EQ(got[i], start);
-    } else {
-      EXPECT_TRUE(got[i].rfind(start, 0) == 0 && got[i].size() >= start.size() + end.size() &&
-                  got[i].compare(got[i].size() - end.size(), end.size(), end) == 0)
-          << got[i];
-    }
-  }
+  // The output as printed, but for SDL's own words (the stars) in the sound findings.
+  EXPECT_EQ(fnmatch("sinario.txt:2: 1.png: interlaced PNG: save it without interlacing\n"
+                    "sinario.txt:3: 2.png: palette PNG: save as RGB or RGBA\n"
+                    "sinario.txt:4: 3.jpg: progressive JPEG: save as baseline\n"
+                    "sinario.txt:5: 4.jpg: BMP pixels start at byte 138, the player reads from byte 54: "
+                    "save as a plain 24-bit BMP\n"
+                    "sinario.txt:6: 5.jpg: picture is 1921 x 1, larger than 1920 x 1080\n"
+                    "sinario.txt:7: 6.jpg: this is a PNG file, but the statement reads a JPEG: "
+                    "use the statement for its format or convert the file\n"
+                    "sinario.txt:8: float.wav: SDL cannot load it (*): save as uncompressed 8- or 16-bit PCM WAV\n"
+                    "sinario.txt:9: slow.wav: SDL cannot convert mono sound at 500 Hz to the player's format: *"
+                    "save as 8- or 16-bit PCM, mono or stereo, 1000 to 384000 Hz\n"
+                    "sinario.txt:10: byte 0x85 at column 7 is not valid Shift-JIS (code page 932)\n"
+                    "sinario.txt:11: pelorune96.dat has no glyph for '\xee\x80\x80' (column 14)\n"
+                    "sinario.txt:13: 7.jpg: run-length stream ends after 513 of 307200 pixels: the rest of the "
+                    "picture is not drawn: encode it again with tavino-tool rle encode\n",
+                    r.output.c_str(), 0),
+            0)
+      << r.output;
 }
 
 TEST_F(Authoring, WarningsFailOnlyUnderWerror) {
@@ -179,7 +162,7 @@ TEST_F(Authoring, NewRefusesAFolderThatIsNotEmpty) {
   writeFile("keep.txt", "mine");
   const CommandResult r = runTool("new '" + dir_ + "'");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(lines(r.output).size(), 1u) << r.output;
+  EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 1) << r.output;
   EXPECT_NE(r.output.find("not empty"), std::string::npos);
   EXPECT_FALSE(fileExists("sinario.txt"));
 }
@@ -225,7 +208,7 @@ TEST_F(Authoring, GraphPicturesNeedDotAndFallBackToDot) {
   const CommandResult without = runCommand("PATH=/nonexistent " + std::string(TAVINO_TOOL) + " graph --dir '" +
                                            dir_ + "' -o map.svg 2>&1");
   EXPECT_EQ(without.status, 1);
-  EXPECT_EQ(lines(without.output).size(), 1u) << without.output;
+  EXPECT_EQ(std::count(without.output.begin(), without.output.end(), '\n'), 1) << without.output;
   EXPECT_EQ(readFile("map.dot").rfind("digraph scenes {", 0), 0u);
   EXPECT_FALSE(fileExists("map.svg"));
   if (runCommand("command -v dot").status != 0) GTEST_SKIP() << "Graphviz is not installed";
