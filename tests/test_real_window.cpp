@@ -51,18 +51,14 @@ struct Screen {
   }
 };
 
-bool grab(const std::string& display, Screen& screen) {
-  const CommandResult r = runCommand("xwd -root -silent -display " + display);
-  screen.dump = r.status == 0 ? r.output : "";
-  return r.status == 0;
-}
-
 // Polls the screen until `ready` holds or ten seconds pass.
 template <typename Ready>
 bool waitForScreen(const std::string& display, Screen& screen, Ready ready) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (std::chrono::steady_clock::now() < deadline) {
-    if (grab(display, screen) && ready(screen)) return true;
+    const CommandResult r = runCommand("xwd -root -silent -display " + display);
+    screen.dump = r.status == 0 ? r.output : "";
+    if (ready(screen)) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   return false;
