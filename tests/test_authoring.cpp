@@ -59,7 +59,7 @@ TEST_F(Authoring, CleanGamesGiveNoFindingsAndWarningsFailOnlyUnderWerror) {
   std::fclose(quiet);
 }
 
-TEST_F(Authoring, EachFindingNamesItsLine) {
+TEST_F(Authoring, EachFindingNamesItsLineAndAMissingScenarioIsAnError) {
   writeFile("other.txt", "SCENE:1\nGOTO:9\n");
   writeFile("sinario.txt",
             "SCENE:1\n"                              // 1
@@ -81,7 +81,7 @@ TEST_F(Authoring, EachFindingNamesItsLine) {
             "FLAG1.PLUS:5\n"                          // 17
             "SINARIO.READ:other.txt\n"                // 18
             "MSG:" + std::string(110, 'c'));          // 19: no line end at the end
-  const CommandResult r = lint();
+  CommandResult r = lint();
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.output,
             "sinario.txt:1: font file pelorune96.dat not found: the menu and the messages show no text\n"
@@ -103,10 +103,7 @@ TEST_F(Authoring, EachFindingNamesItsLine) {
             "sinario.txt:19: line is 114 bytes; only the first 103 are read\n"
             "sinario.txt:19: message is longer than four lines; the rest is not shown\n"
             "other.txt:2: scene 9 is not in this file\n");
-}
-
-TEST_F(Authoring, AMissingScenarioIsAnError) {
-  const CommandResult r = lint("nothing.txt");
+  r = lint("nothing.txt");
   EXPECT_TRUE(r.status == 2 && r.output.find("cannot open") != std::string::npos) << r.output;
 }
 
