@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
-#include <vector>
 
 #include "tool.h"
 
@@ -24,14 +24,6 @@ const std::string& scratchFolder() {
     return std::string(pattern);
   }();
   return folder;
-}
-
-// What the last input wrote, removed before the next one is laid out.
-std::vector<std::string> gWritten;
-
-void emptyFolder() {
-  for (const std::string& path : gWritten) unlink(path.c_str());
-  gWritten.clear();
 }
 
 std::string safeName(const std::string& raw, size_t index) {
@@ -51,7 +43,6 @@ void writeFile(const std::string& path, const char* data, size_t size) {
   if (fd < 0) std::abort();
   if (size && write(fd, data, size) != ssize_t(size)) std::abort();
   close(fd);
-  gWritten.push_back(path);
 }
 
 }  // namespace
@@ -63,7 +54,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string& folder = scratchFolder();
-  emptyFolder();
+  std::filesystem::remove_all(folder);  // what the last input laid out
+  std::filesystem::create_directory(folder);
   const std::string input(reinterpret_cast<const char*>(data), size);
   size_t start = 0;
   for (size_t index = 0; start <= input.size() && index < 16; index++) {

@@ -1,8 +1,11 @@
-// A WAV file through the sound channel's whole path: SDL's loader, the
-// checks on the format, the conversion to the device format, the exchange
-// into the channel, then the mixer run over several device buffers, played
-// once or looping. The device is SDL's dummy driver; the mixer is called
-// under the audio lock as SDL's own thread calls it.
+// A WAV file through both builds' sound paths. The desktop channel: SDL's
+// loader behind the header checks, the conversion to the device format, the
+// exchange into the channel, then the mixer over several device buffers,
+// played once or looping, under the audio lock as SDL's own thread calls it
+// (the device is SDL's dummy driver). The web build's reader, converter and
+// mixer: the samples must lie inside the input, the converted length within
+// what the rate steps can make of them, and every file the web build plays
+// must give the desktop build's bytes, mixed as SDL mixes them.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -18,6 +21,48 @@
 
 #include "scenario/engine_state.h"
 #include "scenario/sound.h"
+#include "scenario/sound_codec.h"
+#include "scenario/wav_codec.h"
+
+namespace {
+
+void playOnTheChannel(size_t size) {
+  const int channel = size % 2 + 1;
+  if (soundLoadWav(channel, "s") != 0) return;
+  soundPlay(channel, size % 3 == 0);
+  std::vector<Uint8> stream(2048 + size % 7 * 4);
+  for (int pass = 0; pass < 4; pass++) {
+    std::memset(stream.data(), 0, stream.size());
+    SDL_LockAudio();
+    Callback(nullptr, stream.data(), int(stream.size()));
+    SDL_UnlockAudio();
+  }
+  soundStop(channel);
+}
+
+void compareWithTheWebBuild(const uint8_t* data, size_t size, const std::string& path) {
+  WavSound sound;
+  if (!wavParse(data, size, sound)) return;
+  if (sound.data < data || sound.data + sound.length > data + size) std::abort();
+  if (!wavConvertible(sound)) return;
+  const std::vector<uint8_t> out = wavToDeviceFormat(sound, kSoundDeviceFreq);
+  const size_t frames = sound.length / (sound.channels * (sound.sixteenBit ? 2 : 1));
+  if (out.size() > frames * 4 * 32 + 4) std::abort();  // four doublings from 1,000 Hz, with room
+  uint8_t* samples = nullptr;
+  uint32_t length = 0;
+  if (soundLoadDeviceFormat(path.c_str(), samples, length) != SoundLoad::kOk) std::abort();
+  const bool same = std::vector<uint8_t>(samples, samples + length) == out;
+  std::free(samples);
+  if (!same) std::abort();
+  std::vector<uint8_t> stream(out.size() + 1, 0x80), sdl = stream;
+  for (int volume : {128, 37}) {
+    mixSaturating(stream.data(), out.data(), uint32_t(out.size()), volume);
+    SDL_MixAudio(sdl.data(), out.data(), uint32_t(out.size()), volume);
+  }
+  if (stream != sdl) std::abort();
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -34,17 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (fd < 0 || (size && write(fd, data, size) != ssize_t(size))) std::abort();
   close(fd);
-
-  const int channel = size % 2 + 1;
-  if (soundLoadWav(channel, "s") != 0) return 0;
-  soundPlay(channel, size % 3 == 0);
-  std::vector<Uint8> stream(2048 + size % 7 * 4);
-  for (int pass = 0; pass < 4; pass++) {
-    std::memset(stream.data(), 0, stream.size());
-    SDL_LockAudio();
-    Callback(nullptr, stream.data(), int(stream.size()));
-    SDL_UnlockAudio();
-  }
-  soundStop(channel);
+  playOnTheChannel(size);
+  compareWithTheWebBuild(data, size, path);
   return 0;
 }

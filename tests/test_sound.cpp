@@ -11,25 +11,14 @@
 #include "scenario/engine_state.h"
 #include "scenario/sound.h"
 #include "scenario/statements.h"
-#include "support/play_support.h"
+#include "support/test_support.h"
 #include "support/sound_support.h"
+#include "support/wav_support.h"
 
 namespace {
 
 constexpr size_t kBufferBytes = 512 * 4;  // one device buffer: 512 stereo 16-bit frames
 using Frames = std::vector<std::pair<int16_t, int16_t>>;
-
-std::string le(uint32_t v, int bytes = 4) {  // little-endian
-  std::string s;
-  for (int i = 0; i < bytes; i++) s += char(v >> (8 * i));
-  return s;
-}
-
-std::string wavFile(int channels, int bits, int rate, const std::string& data) {
-  const uint32_t size = uint32_t(data.size());
-  return "RIFF" + le(36 + size) + "WAVEfmt " + le(16) + le(1, 2) + le(channels, 2) + le(rate) +
-         le(rate * channels * bits / 8) + le(channels * bits / 8, 2) + le(bits, 2) + "data" + le(size) + data;
-}
 
 // A 22,050 Hz stereo 16-bit file (the device format); by default frame i
 // holds start + i on the left and its negation on the right.
@@ -42,6 +31,12 @@ std::string rampWav(int count, int start) {
   Frames v;
   for (int i = 0; i < count; ++i) v.push_back({int16_t(start + i), int16_t(-start - i)});
   return deviceWav(v);
+}
+
+// IMA ADPCM, mono, 4-bit, with the given block size and samples a block.
+std::string imaFormat(uint32_t blockAlign, uint32_t samplesPerBlock) {
+  return chunk("fmt ", le(0x11, 2) + le(1, 2) + le(22050) + le(11100) + le(blockAlign, 2) + le(4, 2) + le(2, 2) +
+                           le(samplesPerBlock, 2));
 }
 
 int16_t sample(const std::vector<uint8_t>& out, size_t index) {
@@ -76,13 +71,21 @@ class SoundTest : public PlayerDirTest {
 
 }  // namespace
 
-TEST_F(SoundTest, LoopRestartsAtTheNextBufferAndStopSilencesIt) {
-  writeFile("loop.wav", rampWav(700, 1));  // one full buffer, then 188 frames and a silent rest
-  ASSERT_EQ(stmtOto2Wav("loop"), 0);
-  ASSERT_EQ(stmtOto2Play("1"), 0);
+// Channel 1 plays a loud tone once; channel 2 loops a ramp, each round taking
+// two device buffers, until STOP silences it. Their sum saturates both ways.
+TEST_F(SoundTest, OnceAndLoopingChannelsAreSummedWithSaturationUntilStop) {
+  writeFile("loud.wav", deviceWav(Frames(1024, {32500, -32500})));
+  writeFile("ramp.wav", rampWav(700, 1));  // one full buffer, then 188 frames and a silent rest
+  ASSERT_EQ(stmtOto1Wav("loud") + stmtOto2Wav("ramp"), 0);
+  SDL_LockAudio();  // start both in the same device buffer
+  stmtOto1Play("0"), stmtOto2Play("1");
+  SDL_UnlockAudio();
   const std::vector<uint8_t> out = output(6 * kBufferBytes);
-  for (size_t i = 0; i < 3 * 1024; ++i)  // each round takes two buffers
-    ASSERT_EQ(sample(out, 2 * i), i % 1024 < 700 ? int16_t(1 + i % 1024) : 0) << "frame " << i;
+  for (size_t i = 0; i < 3 * 1024; ++i) {
+    const int once = i < 1024 ? 32500 : 0, looped = i % 1024 < 700 ? int(1 + i % 1024) : 0;
+    ASSERT_EQ(sample(out, 2 * i), std::min(once + looped, 32767)) << "frame " << i;
+    ASSERT_EQ(sample(out, 2 * i + 1), std::max(-once - looped, -32768)) << "frame " << i;
+  }
   ASSERT_EQ(stmtOto2Stop(""), 0);
   EXPECT_TRUE(sound_loop2 == 0 && sound_pos2 == sound_len2);
   // A buffer mixed before the stop may still be on its way; after it the output stays silent.
@@ -90,75 +93,38 @@ TEST_F(SoundTest, LoopRestartsAtTheNextBufferAndStopSilencesIt) {
   EXPECT_EQ(std::count(later.begin(), later.end(), 0), long(later.size())) << "still playing after the stop";
 }
 
-TEST_F(SoundTest, EightBitMonoAt11025IsConvertedToTheDeviceFormat) {
-  std::string data;
-  for (int i = 0; i < 300; ++i) data += char(128 + (i % 100));
-  writeFile("low.wav", wavFile(1, 8, 11025, data));
-  ASSERT_EQ(stmtOto1Wav("low"), 0);
-  ASSERT_EQ(sound_len, 300u * 2 * 4) << "twice the frames at twice the rate: the pitch is kept";
-  ASSERT_EQ(stmtOto1Play("0"), 0);
-  const std::vector<uint8_t> out = output(2 * kBufferBytes);
-  for (size_t i = 0; i < 2 * 1024; ++i)  // sample and hold: each input sample gives two equal stereo frames
-    ASSERT_EQ(sample(out, i), i / 4 < 300 ? int16_t((i / 4 % 100) << 8) : 0) << "sample " << i;
-}
-
-TEST_F(SoundTest, BothChannelsAreSummedWithSaturation) {
-  Frames loud(512, {30000, -30000}), soft(512, {10000, -10000});
-  loud[0] = {30000, 500};
-  soft[1] = {-10000, 100};
-  writeFile("a.wav", deviceWav(loud));
-  writeFile("b.wav", deviceWav(soft));
-  ASSERT_EQ(stmtOto1Wav("a") + stmtOto2Wav("b"), 0);
-  SDL_LockAudio();  // start both in the same device buffer
-  stmtOto1Play("0"), stmtOto2Play("0");
-  SDL_UnlockAudio();
-  const std::vector<uint8_t> out = output(2 * kBufferBytes);
-  EXPECT_EQ((std::vector<int>{sample(out, 0), sample(out, 1), sample(out, 2), sample(out, 3)}),
-            (std::vector<int>{32767, -9500, 20000, -29900}));
-  for (size_t i = 4; i < 2048; ++i) ASSERT_EQ(sample(out, i), i >= 1024 ? 0 : i % 2 ? -32768 : 32767) << i;
-}
-
+// A sound is exchanged only when it loads and converts. Headers that SDL's
+// loader would trust too far are refused before it reads them, as the load
+// error it would have reported anyway.
 TEST_F(SoundTest, ANewSoundReplacesTheOldOneOnlyWhenItCanBeUsed) {
   writeFile("one.wav", rampWav(100, 7));
   ASSERT_EQ(stmtOto1Wav("one"), 0);
   const auto kept = std::make_pair(sound_buffer, sound_len);
-  writeFile("broken.wav", "RIFF....WAVEjunk");
-  // Loadable but not convertible: a zero rate, and more channels than the converter can fold.
-  writeFile("norate.wav", wavFile(1, 16, 0, std::string(64, '\x10')));
-  writeFile("eight.wav", wavFile(8, 8, 22050, std::string(64, '\x10')));
-  const struct { const char* name; int32_t result; const char* message; } cases[] = {
-      {"missing", 0, "missing.wav: cannot open\n"},  // the story goes on
-      {"broken", -1, "SDL_LoadWAV err\n"},
-      {"norate", 0, "norate.wav: sound format cannot be converted\n"},
-      {"eight", 0, "eight.wav: sound format cannot be converted\n"}};
+  const std::string pcm = fmtChunk(1, 16, 22050), loadError = "SDL_LoadWAV err\n";
+  const std::string block = std::string("\x10\x00\x05\x00", 4) + std::string(252, '\x37');
+  const struct { const char* name; std::string file; int32_t result; std::string message; } cases[] = {
+      {"missing", "", 0, "missing.wav: cannot open\n"},  // the story goes on
+      {"broken", "RIFF....WAVEjunk", -1, loadError},
+      {"data-claims-3gb", riff(pcm + chunk("data", "abcd", 3000000000u)), -1, loadError},
+      {"list-claims-more-than-the-file", riff(chunk("LIST", "xy", 4000) + pcm), -1, loadError},
+      {"cut-after-the-format", riff(pcm + "dat"), -1, loadError},
+      {"format-of-8-bytes", riff(chunk("fmt ", pcm.substr(8, 8)) + chunk("data", "ab")), -1, loadError},
+      {"adpcm-blocks-of-0-bytes", riff(imaFormat(0, 505) + chunk("data", block)), -1, loadError},
+      {"adpcm-65535-samples-a-block", riff(imaFormat(4, 65535) + chunk("data", block)), -1, loadError},
+      // Loadable but not convertible: a zero rate, and more channels than the converter can fold.
+      {"norate", wavFile(1, 16, 0, std::string(64, '\x10')), 0, "norate.wav: sound format cannot be converted\n"},
+      {"eight", wavFile(8, 8, 22050, std::string(64, '\x10')), 0, "eight.wav: sound format cannot be converted\n"}};
   for (const auto& c : cases) {
+    if (!c.file.empty()) writeFile(std::string(c.name) + ".wav", c.file);
     testing::internal::CaptureStdout();
     EXPECT_EQ(stmtOto1Wav(c.name), c.result) << c.name;
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.message);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.message) << c.name;
     EXPECT_TRUE(std::make_pair(sound_buffer, sound_len) == kept) << c.name;
   }
   EXPECT_TRUE(stmtOto2Play("1") == 0 && sound_buffer2 == nullptr) << "PLAY on a channel that never loaded is harmless";
-}
-
-// The statements as a scenario runs them in the player: a loaded sound stays
-// silent until PLAY, then plays once, exactly.
-TEST_F(PlayerDirTest, ScenarioSoundReachesTheDevice) {
-  writeFile("tone.wav", rampWav(700, 300));
-  writeFile("sinario.txt", "OTO2.WAV:nothing\nOTO1.WAV:tone\nMSG:a\nOTO1.PLAY:0\nMSG:b\nKEYWAIT:\n");
-  const std::string disk = "SDL_AUDIODRIVER=disk SDL_DISKAUDIODELAY=5 SDL_DISKAUDIOFILE='" + dir_ + "/out.raw' ";
-  const PlayRun r = playScenario(dir_, "enter,sleep:200,enter,sleep:300", "", disk);
-  ASSERT_EQ(r.status, 0) << r.output;
-  EXPECT_NE(r.output.find("nothing.wav: cannot open\n"), std::string::npos) << r.output;
-  EXPECT_EQ(r.state.at("Msg1"), "6220") << "the second message (in hex)";
-  const std::string raw = readFile(dir_ + "/out.raw");
-  const size_t first = raw.find_first_not_of('\0');
-  ASSERT_TRUE(first != std::string::npos && first % kBufferBytes == 0) << "silent, or off a buffer";
-  EXPECT_GE(first, 10 * kBufferBytes) << "the sound played before PLAY";
-  ASSERT_GE(raw.size(), first + 4 * kBufferBytes);
-  const std::vector<uint8_t> out(raw.begin() + long(first), raw.end());
-  for (size_t i = 0; i < 4 * 512; ++i)
-    ASSERT_TRUE(sample(out, 2 * i) == (i < 700 ? 300 + int(i) : 0) && sample(out, 2 * i + 1) == -sample(out, 2 * i))
-        << "frame " << i;
+  // A real ADPCM file passes the checks.
+  writeFile("ima.wav", riff(imaFormat(256, 505) + chunk("data", block)));
+  EXPECT_TRUE(stmtOto1Wav("ima") == 0 && sound_buffer != kept.first && sound_len > 0);
 }
 
 TEST(SoundDevice, ADeviceThatCannotOpenIsReportedOnce) {
@@ -175,28 +141,24 @@ TEST(SoundDevice, ADeviceThatCannotOpenIsReportedOnce) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
 }
 
-// The master volume scales the mixed samples, truncating toward zero; at 100
-// (every test above) the output is exactly as mixed.
-TEST_F(SoundTest, MasterVolumeScalesTheMixedOutput) {
-  writeFile("ramp.wav", rampWav(512, 1001));
-  soundSetVolume(30, false);
-  ASSERT_EQ(stmtOto1Wav("ramp") + stmtOto1Play("0"), 0);
-  const std::vector<uint8_t> out = output(kBufferBytes);
-  for (size_t i = 0; i < 1024; ++i)
-    ASSERT_EQ(sample(out, i), (i % 2 ? -1 : 1) * int((1001 + i / 2) * 30 / 100)) << "sample " << i;
-}
-
-// Muted, a channel plays on in silence, so unmuting resumes where it got to.
-TEST_F(SoundTest, MuteSilencesTheOutputWhileTheChannelPlaysOn) {
-  writeFile("ramp.wav", rampWav(1024, 1));
+// The master volume scales the mixed samples, truncating toward zero (at
+// 100, in every test above, the output is exactly as mixed). Muted, a channel
+// plays on in silence, so unmuting resumes where it got to.
+TEST_F(SoundTest, VolumeScalesTheOutputAndMuteSilencesItWhileTheChannelPlaysOn) {
+  writeFile("ramp.wav", rampWav(1536, 1001));
   ASSERT_EQ(stmtOto1Wav("ramp"), 0);  // the device stays paused: the test mixes by itself
   sound_pos = 0;
   std::vector<uint8_t> stream(kBufferBytes);
-  soundSetVolume(100, true);
-  Callback(nullptr, stream.data(), int(stream.size()));
+  const auto mix = [&](int volume, bool muted) {
+    soundSetVolume(volume, muted);
+    std::fill(stream.begin(), stream.end(), 0);
+    Callback(nullptr, stream.data(), int(stream.size()));
+  };
+  mix(30, false);
+  for (size_t i = 0; i < 1024; ++i)
+    ASSERT_EQ(sample(stream, i), (i % 2 ? -1 : 1) * int((1001 + i / 2) * 30 / 100)) << "sample " << i;
+  mix(100, true);
   EXPECT_EQ(std::count(stream.begin(), stream.end(), 0), long(stream.size()));
-  soundSetVolume(100, false);
-  std::fill(stream.begin(), stream.end(), 0);
-  Callback(nullptr, stream.data(), int(stream.size()));
-  EXPECT_EQ(sample(stream, 0), 513) << "frame 512 follows the muted buffer";
+  mix(100, false);
+  EXPECT_EQ(sample(stream, 0), 1001 + 1024) << "frame 1024 follows the muted buffer";
 }
