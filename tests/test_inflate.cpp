@@ -58,19 +58,13 @@ Bytes inflateOk(const Bytes& stream) {
   return out;
 }
 
-TEST(InflateHandMade, StoredBlocksAndTheirBoundaries) {
-  BitWriter b;  // LEN 0 with an NLEN that is not its complement, then a header ending on bit 7
-  b.block(false, 0).stored({}).bytes.back() = 0x34;
-  b.block(false, 1).fixed(200).fixed(201).fixed(202).fixed(256);
-  ASSERT_EQ(b.used, 5);  // 3 + 3 * 9 + 7 bits
-  b.block(true, 0);
-  ASSERT_EQ(b.used, 8);  // LEN comes from the very next byte
-  b.stored({'c', 'd'});
-  EXPECT_EQ(inflateOk(b.finish()), Bytes({200, 201, 202, 'c', 'd'}));
-
-  BitWriter l;  // the last block without the final bit ends at the checksum
-  l.block(false, 0).stored({'e', 'n', 'd'});
-  EXPECT_EQ(inflateOk(l.finish()), Bytes({'e', 'n', 'd'}));
+// Leniencies zlib does not share; stored blocks after compressed ones at
+// every bit alignment are fuzz_inflate's.
+TEST(InflateHandMade, StoredLengthsAreNotCheckedAndTheStreamMayEndWithoutAFinalBlock) {
+  BitWriter w;  // LEN 0 with an NLEN that is not its complement; no block has the final bit
+  w.block(false, 0).stored({}).bytes.back() = 0x34;
+  w.block(false, 0).stored({'e', 'n', 'd'});
+  EXPECT_EQ(inflateOk(w.finish()), Bytes({'e', 'n', 'd'}));
 }
 
 // The dynamic header: the 19 code-length code lengths in their order.
@@ -131,13 +125,11 @@ TEST(InflateHandMade, InvalidStreamsStopWithTheirError) {
   const struct { const char* what; Bytes stream; InflateStatus want; } cases[] = {
       {"block type 3", BitWriter().block(true, 3).finish(), BadBlockType},
       {"symbol 286", fixedBlock().fixed(286).code(0, 5).finish(), BadLengthSymbol},
-      {"symbol 287", fixedBlock().fixed(287).code(0, 5).finish(), BadLengthSymbol},
       {"copy before the first byte", fixedBlock().fixed(257).code(1, 5).fixed(256).finish(), DistanceTooFar},
       {"distance symbol 30", fixedBlock().fixed(257).code(30, 5).bits(0, 14).fixed(256).finish(), DistanceTooFar},
       {"input ends in a fixed block", fixedBlock().fixed('a').fixed('a').finish(), InputEnded},
       {"stored block past the data", BitWriter().block(true, 0).stored({'a', 'b'}, 9).finish(), InputEnded},
       {"64 KiB window", Bytes{0x88, 0x01, 0x03, 0x00, 0, 0, 0, 0}, BadWindow},
-      {"six bytes with a 64 KiB window", Bytes(6, 0xff), BadWindow},
       {"five bytes: nothing to read", Bytes(5, 0xff), Ok},
       {"over-subscribed code-length code", overfullCl.bits(0, 32).finish(), BadCodeLengths},
       {"16 with nothing to repeat", noPrevious.bits(0, 32).finish(), BadCodeLengths},

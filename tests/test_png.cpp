@@ -45,15 +45,22 @@ Bytes zlibCompress(const Bytes& raw) {
 
 const Bytes kSignature = {0x89, 'P', 'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a};
 
-// A file of a header (none when empty), one IDAT chunk holding `idat` (none when empty) and an end chunk.
-Bytes pngFile(const Bytes& ihdr, const Bytes& idat) {
+// A file of a header (none when empty), the image data in chunks of
+// `idatBytes` (no chunk when empty) with other and empty chunks between them,
+// which are skipped, and an end chunk.
+Bytes pngFile(const Bytes& ihdr, const Bytes& idat, size_t idatBytes = 1 << 20) {
   Bytes file = kSignature;
   if (!ihdr.empty()) chunk(file, "IHDR", ihdr);
-  if (!idat.empty()) chunk(file, "IDAT", idat);
+  for (size_t i = 0; i < idat.size(); i += idatBytes) {
+    chunk(file, "IDAT", Bytes(idat.begin() + long(i), idat.begin() + long(std::min(idat.size(), i + idatBytes))));
+    chunk(file, "tEXt", {'a', 0, 'b'}), chunk(file, "IDAT", {});
+  }
   chunk(file, "IEND", {});
   return file;
 }
-Bytes scanPng(const Bytes& ihdr, const Bytes& scanlines) { return pngFile(ihdr, zlibCompress(scanlines)); }
+Bytes scanPng(const Bytes& ihdr, const Bytes& scanlines, size_t idatBytes = 1 << 20) {
+  return pngFile(ihdr, zlibCompress(scanlines), idatBytes);
+}
 const Bytes kBrokenStream = pngFile(header(2, 2, 8, 2), {0x78, 0x01, 0x07, 0, 0, 0, 0});  // block type 3
 const Bytes kHeadless = pngFile({}, zlibCompress(Bytes(10, 0)));
 
@@ -66,21 +73,14 @@ Bytes decodedPixels(const PngInfo& info) {
   return Bytes(gfilework, gfilework + size_t(info.width) * info.height * info.bytesPerPixel);
 }
 
-// A picture in a file of its rows with filter type 0, the image data split into chunks of `idatBytes`.
+// A picture in a file of its rows with filter type 0.
 Bytes rawPng(const Bytes& pixels, int width, int height, int channels, size_t idatBytes = 1 << 20) {
-  Bytes raw, file = kSignature;
+  Bytes raw;
   for (int y = 0; y < height; y++) {
     raw.push_back(0);
     raw.insert(raw.end(), pixels.begin() + long(y) * width * channels, pixels.begin() + long(y + 1) * width * channels);
   }
-  const Bytes stream = zlibCompress(raw);
-  chunk(file, "IHDR", header(uint32_t(width), uint32_t(height), 8, channels == 4 ? 6 : 2));
-  for (size_t i = 0; i < stream.size(); i += idatBytes) {
-    chunk(file, "IDAT", Bytes(stream.begin() + long(i), stream.begin() + long(std::min(stream.size(), i + idatBytes))));
-    chunk(file, "tEXt", {'a', 0, 'b'}), chunk(file, "IDAT", {});  // other and empty chunks between them are skipped
-  }
-  chunk(file, "IEND", {});
-  return file;
+  return scanPng(header(uint32_t(width), uint32_t(height), 8, channels == 4 ? 6 : 2), raw, idatBytes);
 }
 Bytes pattern(int width, int height, int channels) {
   Bytes p(size_t(width) * height * channels);
