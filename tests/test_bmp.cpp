@@ -13,12 +13,6 @@ namespace {
 Rgb pattern(int x, int y) { return {uint8_t(x * 7 + y), uint8_t(y * 5 + 1), uint8_t(x ^ y)}; }
 Rgb as555(Rgb c) { return {uint8_t(c.r & 0xF8), uint8_t(c.g & 0xF8), uint8_t(c.b & 0xF8)}; }
 
-Bytes eightBit() {
-  Bytes file = makeBmp(4, 4, 24, pattern);
-  file[28] = 8;
-  return file;
-}
-
 class BmpTest : public PlayerDirTest {
  protected:
   void SetUp() override {
@@ -96,9 +90,11 @@ TEST_F(BmpTest, FailuresClearWhatTheyShould) {
   draw(notBmp, 4);  // the whole frame, whatever the layer code
   EXPECT_TRUE(pixelAt(0, 0) == (Rgb{0, 0, 0}) && pixelAt(1919, 1079) == (Rgb{0, 0, 0}));
   // Another depth clears SystemSizeW x SystemSizeH x 3 bytes, not rows.
-  draw(eightBit(), 1);
+  Bytes eightBit = makeBmp(4, 4, 24, pattern);
+  eightBit[28] = 8;
+  draw(eightBit, 1);
   EXPECT_TRUE(gHaikeiBits[640 * 480 * 3 - 1] == 0 && gHaikeiBits[640 * 480 * 3] == kFill);
-  draw(eightBit(), 4);
+  draw(eightBit, 4);
   EXPECT_EQ(gHaikeiBits[0], kFill);
   for (uint32_t layer : {4u, 5u, 7u, 100u}) {  // codes that draw nothing
     draw(makeBmp(4, 4, 24, pattern), layer);
