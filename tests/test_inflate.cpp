@@ -1,9 +1,7 @@
-// Inflate against zlib on valid streams of every kind zlib writes, and on
-// hand-made streams that reach each rule and each error.
+// Inflate on hand-made streams that reach each rule and each error; the
+// comparison with zlib on streams of every kind it writes is fuzz_inflate's.
 #include <gtest/gtest.h>
-#include <zlib.h>
 
-#include <random>
 #include <string>
 #include <vector>
 
@@ -12,58 +10,6 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-InflateStatus fastInflate(const Bytes& stream, Bytes& out) {
-  out.clear();
-  auto sink = [](void* context, const uint8_t* bytes, size_t n) {
-    static_cast<Bytes*>(context)->insert(static_cast<Bytes*>(context)->end(), bytes, bytes + n);
-  };
-  return inflateZlibStream(stream.data(), stream.size(), sink, &out);
-}
-
-Bytes zlibCompress(const Bytes& input, int level, int strategy, int windowBits) {
-  z_stream z{};
-  EXPECT_EQ(deflateInit2(&z, level, Z_DEFLATED, windowBits, 8, strategy), Z_OK);
-  Bytes out(deflateBound(&z, uLong(input.size())) + 16);
-  z.next_in = const_cast<Bytef*>(input.data()), z.avail_in = uInt(input.size());
-  z.next_out = out.data(), z.avail_out = uInt(out.size());
-  EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
-  out.resize(z.total_out);
-  deflateEnd(&z);
-  return out;
-}
-
-// Noise, text, picture-like rows with a repeat 30 KiB back, one byte, a long zero run.
-std::vector<Bytes> sampleInputs() {
-  std::mt19937 rng(7);
-  Bytes noise(5000), text, picture;
-  for (auto& b : noise) b = uint8_t(rng());
-  const std::string words[] = {"scene ", "MSG:", "the ", "player ", "window ", "choice\r\n", "flag "};
-  while (text.size() < 70000) {
-    const std::string& word = words[rng() % 7];
-    text.insert(text.end(), word.begin(), word.end());
-  }
-  for (int i = 0; i < 112000; i++)
-    picture.push_back(uint8_t(i % 701 < 100 ? 0 : (i % 701 * 3 + i / 701 * 2) / 5 + rng() % 7));
-  picture.insert(picture.end(), picture.begin(), picture.begin() + 30000);
-  return {noise, text, picture, Bytes(1, 'x'), Bytes(100000, 0)};
-}
-
-TEST(InflateAgainstZlib, EveryLevelStrategyAndWindowGivesTheOriginalBytes) {
-  const std::vector<Bytes> inputs = sampleInputs();
-  for (size_t i = 0; i < inputs.size(); i++)
-    for (int level : {0, 1, 4, 6, 9})
-      for (int strategy : {Z_DEFAULT_STRATEGY, Z_FILTERED, Z_HUFFMAN_ONLY, Z_RLE, Z_FIXED})
-        for (int windowBits : {9, 10, 13, 15}) {
-          const Bytes stream = zlibCompress(inputs[i], level, strategy, windowBits);
-          Bytes out;
-          const std::string what = std::to_string(i) + " " + std::to_string(level) + " " + std::to_string(strategy);
-          ASSERT_EQ(fastInflate(stream, out), InflateStatus::Ok) << what << " " << windowBits;
-          ASSERT_EQ(out, inputs[i]) << what << " " << windowBits;
-        }
-}
-
-// ---- Hand-made streams --------------------------------------------------
 
 struct BitWriter {
   Bytes bytes{0x78, 0x01};  // CMF (32 KiB window), FLG
@@ -100,39 +46,25 @@ struct BitWriter {
   }
 };
 
+InflateStatus inflateError(const Bytes& stream, Bytes* out = nullptr) {
+  auto sink = [](void* context, const uint8_t* bytes, size_t n) {
+    if (context) static_cast<Bytes*>(context)->insert(static_cast<Bytes*>(context)->end(), bytes, bytes + n);
+  };
+  return inflateZlibStream(stream.data(), stream.size(), sink, out);
+}
 Bytes inflateOk(const Bytes& stream) {
   Bytes out;
-  EXPECT_EQ(fastInflate(stream, out), InflateStatus::Ok);
+  EXPECT_EQ(inflateError(stream, &out), InflateStatus::Ok);
   return out;
 }
-InflateStatus inflateError(const Bytes& stream) {
-  Bytes out;
-  return fastInflate(stream, out);
-}
 
-TEST(InflateHandMade, StoredBlocksAndTheirBoundaries) {
-  BitWriter w;  // a stored block serves as history for a fixed block
-  w.block(false, 0).stored({'h', 'e', 'l', 'l', 'o'}).block(true, 1).fixed(259).code(4, 5).bits(0, 1).fixed(256);
-  EXPECT_EQ(inflateOk(w.finish()), Bytes({'h', 'e', 'l', 'l', 'o', 'h', 'e', 'l', 'l', 'o'}));
-
-  BitWriter b;  // LEN 0 with an NLEN that is not its complement, then a header ending on bit 7
-  b.block(false, 0).stored({}).bytes.back() = 0x34;
-  b.block(false, 1).fixed(200).fixed(201).fixed(202).fixed(256);
-  ASSERT_EQ(b.used, 5);  // 3 + 3 * 9 + 7 bits
-  b.block(true, 0);
-  ASSERT_EQ(b.used, 8);  // LEN comes from the very next byte
-  b.stored({'c', 'd'});
-  EXPECT_EQ(inflateOk(b.finish()), Bytes({200, 201, 202, 'c', 'd'}));
-
-  BitWriter l;  // the last block without the final bit ends at the checksum
-  l.block(false, 0).stored({'e', 'n', 'd'});
-  EXPECT_EQ(inflateOk(l.finish()), Bytes({'e', 'n', 'd'}));
-}
-
-TEST(InflateHandMade, DistanceOneLength258RepeatsTheLastByte) {
-  BitWriter w;
-  w.block(true, 1).fixed('z').fixed(285).code(0, 5).fixed(284).bits(31, 5).code(0, 5).fixed(256);  // 227 + 31: 258 too
-  EXPECT_EQ(inflateOk(w.finish()), Bytes(1 + 258 + 258, 'z'));
+// Leniencies zlib does not share; stored blocks after compressed ones at
+// every bit alignment are fuzz_inflate's.
+TEST(InflateHandMade, StoredLengthsAreNotCheckedAndTheStreamMayEndWithoutAFinalBlock) {
+  BitWriter w;  // LEN 0 with an NLEN that is not its complement; no block has the final bit
+  w.block(false, 0).stored({}).bytes.back() = 0x34;
+  w.block(false, 0).stored({'e', 'n', 'd'});
+  EXPECT_EQ(inflateOk(w.finish()), Bytes({'e', 'n', 'd'}));
 }
 
 // The dynamic header: the 19 code-length code lengths in their order.
@@ -143,33 +75,13 @@ void dynamicHeader(BitWriter& w, const std::vector<int>& cl, int nlen, int ndist
     w.bits(uint32_t(cl[i]), 3);
   }
 }
-const std::vector<int> kCl = [] {  // code lengths 1, 2, 16, 18: codes 00, 01, 10, 11
+// Code lengths 1, 2, 16, 18: codes 00, 01, 10, 11. (A valid stream with
+// repeats that cross into the distance lengths is among fuzz_inflate's seeds.)
+const std::vector<int> kCl = [] {
   std::vector<int> cl(19, 0);
   cl[1] = cl[2] = cl[16] = cl[18] = 2;
   return cl;
 }();
-
-// 18 for 138 zeros, and a 16 that repeats the last literal/length code length
-// on into the distance code lengths.
-TEST(InflateHandMade, CodeLengthRepeatsCrossIntoDistanceLengths) {
-  // Literal/length lengths 'A' 1, 256 and 257 2: codes 0, 10, 11. Distances 0 and 1: 2, 2 is 1: codes 10, 11, 0.
-  BitWriter w;
-  dynamicHeader(w, kCl, 258, 3, 18);
-  w.code(3, 2).bits(65 - 11, 7).code(0, 2);           // 0..64 zero, 'A' 1
-  w.code(3, 2).bits(127, 7).code(3, 2).bits(41, 7);   // 138 + 52 zeros, up to 255
-  w.code(1, 2).code(2, 2).bits(0, 2).code(0, 2);      // 256: 2, 16 for 257 and distances 0, 1; distance 2: 1
-  w.code(0, 1).code(3, 2).code(2, 2).code(3, 2).code(0, 1).code(2, 2);  // 'A', 3 at distance 1, 3 at distance 3, end
-  Bytes stream = w.finish();
-  const Bytes expected(7, 'A');
-  EXPECT_EQ(inflateOk(stream), expected);
-  // zlib reads the hand-made stream the same way.
-  const uLong adler = adler32(1, expected.data(), uInt(expected.size()));
-  for (int i = 0; i < 4; i++) stream[stream.size() - 4 + i] = uint8_t(adler >> (24 - 8 * i));
-  Bytes out(16);
-  uLongf outLen = uLongf(out.size());
-  EXPECT_EQ(uncompress(out.data(), &outLen, stream.data(), uLong(stream.size())), Z_OK);
-  EXPECT_EQ(Bytes(out.begin(), out.begin() + long(outLen)), expected);
-}
 
 // CINFO 5: an 8 KiB window serves copies 8,192 back, not one byte further.
 TEST(InflateHandMade, WindowSizeComesFromTheHeader) {
@@ -213,13 +125,11 @@ TEST(InflateHandMade, InvalidStreamsStopWithTheirError) {
   const struct { const char* what; Bytes stream; InflateStatus want; } cases[] = {
       {"block type 3", BitWriter().block(true, 3).finish(), BadBlockType},
       {"symbol 286", fixedBlock().fixed(286).code(0, 5).finish(), BadLengthSymbol},
-      {"symbol 287", fixedBlock().fixed(287).code(0, 5).finish(), BadLengthSymbol},
       {"copy before the first byte", fixedBlock().fixed(257).code(1, 5).fixed(256).finish(), DistanceTooFar},
       {"distance symbol 30", fixedBlock().fixed(257).code(30, 5).bits(0, 14).fixed(256).finish(), DistanceTooFar},
       {"input ends in a fixed block", fixedBlock().fixed('a').fixed('a').finish(), InputEnded},
       {"stored block past the data", BitWriter().block(true, 0).stored({'a', 'b'}, 9).finish(), InputEnded},
       {"64 KiB window", Bytes{0x88, 0x01, 0x03, 0x00, 0, 0, 0, 0}, BadWindow},
-      {"six bytes with a 64 KiB window", Bytes(6, 0xff), BadWindow},
       {"five bytes: nothing to read", Bytes(5, 0xff), Ok},
       {"over-subscribed code-length code", overfullCl.bits(0, 32).finish(), BadCodeLengths},
       {"16 with nothing to repeat", noPrevious.bits(0, 32).finish(), BadCodeLengths},
