@@ -84,6 +84,17 @@ TEST_F(GlyphTest, InkRunsAndAdvances) {
   for (const auto& p : px) EXPECT_TRUE(is(p.x, p.y, p.rgb)) << p.x << "," << p.y;
 }
 
+TEST(GlyphScaler, BilinearWithTruncatedSteps) {
+  std::vector<uint8_t> src(96 * 288), dst(96 * 288, 0xEE);
+  for (size_t i = 0; i < src.size(); i += 3)  // R ramps by column, G by row, B a checkerboard
+    src[i] = uint8_t(i % 288 / 3), src[i + 1] = uint8_t(i / 288 * 2), src[i + 2] = (i / 3 + i / 288) % 2 * 255;
+  rOPGresizeFont(dst.data(), 64, 64, src.data(), 96, 96);
+  // Step 1.5: columns 1, 2, 3 sample 1.5, 3 and 4.5; row 1 samples 1.5 between 2 and 4; truncated at each step.
+  const std::vector<int> samples{dst[3], dst[6], dst[9], dst[288 + 1], dst[288 + 3 + 2]};
+  EXPECT_EQ(samples, (std::vector<int>{1, 3, 4, 3, 127}));
+  EXPECT_TRUE(dst[64 * 3] == 0xEE && dst[64 * 288] == 0xEE) << "only the 64 x 64 corner is written";
+}
+
 TEST_F(GlyphTest, GlyphsAreScaledAndClippedAtTheFrameEdges) {
   inkBlock("\x82\xA0", 0, 0, 96, 96);
   const int spots[][2] = {{1900, 500}, {-50, 500}, {500, 1050}, {500, -60}, {1919, 1079}};

@@ -100,3 +100,19 @@ TEST_F(MainLoop, OneActionPerPressAndQuitRequestsAreKept) {
   }
 }
 
+TEST_F(MainLoop, QuitDuringATimedWaitEndsTheProgram) {
+  const auto t0 = std::chrono::steady_clock::now();
+  run("KEYWAIT:\nWAIT:30\nKEYWAIT:\n", {{1, kDown, SDLK_RETURN}, {1, kQuit}});
+  EXPECT_EQ(gPasses, 1) << "the quit seen by the wait ended the first pass";
+  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(10));
+}
+
+TEST_F(MainLoop, AutomaticAdvanceRunsTheReaderEveryPass) {
+  CaptureStdout();
+  run("KISYU:PS3LINUX\nNOWAIT:1\nSCENE:1\nNOWAIT:1\nFLAG16.PLUS:1\nVERSION.CHECK:9\n"
+      "FLAG16.PLUS:1\nVERSION.CHECK:9\nFLAG16.PLUS:1\nVERSION.CHECK:9\nGOTO:1\n",
+      {{10, kQuit}});
+  GetCapturedStdout();
+  // The start ran up to the first refused version; each of the passes one more step.
+  EXPECT_EQ((Ints{gPasses, gFlag16[0]}), (Ints{10, 1 + 10}));
+}

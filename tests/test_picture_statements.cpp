@@ -37,6 +37,11 @@ TEST_F(PictureStatements, EachKeywordFillsItsSlotWithItsType) {
   }
 }
 
+TEST_F(PictureStatements, CharacterStatementsFillTheChosenSlot) {
+  for (const char* line : {"CHARA.ICHI:1", "CHARAPNG:12", "CHARA.ICHI:3", "CHARA.ICHI:-1"}) run(line);
+  EXPECT_TRUE(CharaCG[1] == 12 && CharaCGtype[1] == 3 && CharaCG[0] == 0 && CharaIchi == 1) << "out of range: ignored";
+}
+
 class Stage : public PictureStatements {
  protected:
   void SetUp() override {
@@ -64,6 +69,14 @@ TEST_F(Stage, LayersStackInOrderAndShowAtTheRedraw) {
                                            {320, {200, 200, 200}}, {330, {0, 0, 200}}};
   for (const auto& p : row0) EXPECT_EQ(pixelAt(p.x, 0), p.c) << p.x;  // edges darkened
   EXPECT_EQ(pixelAt(639, 479), (Rgb{200, 0, 0}));
+}
+
+TEST_F(Stage, RunLengthBackgroundAndCharacterWithSkippedSurroundings) {
+  writeFile("5.jpg", greyRunLength(640 * 480));
+  writeFile("6.jpg", Bytes{128, kRleSkip, 9, 255, 128});  // right half: 10 skipped, then white
+  for (const char* line : {"HAIKEI:5", "CHARA.ICHI:2", "CHARA:6", "CG.REDRAW:"}) run(line);
+  EXPECT_TRUE(pixelAt(329, 479) == (Rgb{100, 100, 100}) && pixelAt(330, 479) == (Rgb{255, 255, 255}) &&
+              pixelAt(331, 479) == (Rgb{100, 100, 100}));
 }
 
 }  // namespace
