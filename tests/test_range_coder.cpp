@@ -44,7 +44,7 @@ TEST(RangeCoder, KnownStreamsByteForByte) {
   EXPECT_TRUE(s[0] == 255 && s[1] == 1) << "counts rescaled above 255; a rare symbol never rounds to 0";
 }
 
-TEST(RangeCoder, RefusesOversizedTotalsCorruptCodesAndOverflowingOutput) {
+TEST(RangeCoder, RefusesOversizedTotalsCorruptCodesOverflowingOutputAndTruncatedStreams) {
   // 15 symbols of count 255 plus 174 plus the end symbol: 3999 + 1 = 4000 fits.
   std::vector<uint8_t> fits(256, 0), out;
   for (int s = 0; s < 15; s++) fits[size_t(s)] = 255;
@@ -62,4 +62,9 @@ TEST(RangeCoder, RefusesOversizedTotalsCorruptCodesAndOverflowingOutput) {
   const RcDecodeResult r = decode(rcEncode(in), out, 100);
   EXPECT_TRUE(r.status == RcStatus::outputFull && r.written == 100u && out[100] == 0xEE);
   EXPECT_TRUE(std::equal(in.begin(), in.begin() + 100, out.begin())) << "what fits is kept";
+  const std::vector<uint8_t> s = rcEncode(in);
+  for (size_t cut : {size_t(0), size_t(255), size_t(259), s.size() / 2, s.size() - 5}) {
+    const RcDecodeResult r = decode(std::vector<uint8_t>(s.begin(), s.begin() + long(cut)), out, in.size());
+    EXPECT_NE(r.status, RcStatus::ok) << "cut at " << cut;
+  }
 }
