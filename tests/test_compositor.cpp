@@ -82,6 +82,41 @@ TEST_F(Compositor, BackgroundColourFillsTheDesignScaledAndCentred) {
   }
 }
 
+TEST_F(Compositor, RedrawKeepsTheLastSceneAndAFrozenDisplayOnlyPresents) {
+  window(1280, 720, 72);
+  HaikeiCGtype = 0x00FF00, rGame(1);
+  HaikeiCGtype = 0xFF0000, rGame(0);
+  expectComposed({{640, 360, {0, 255, 0}}});
+  rGame(1);
+  expectComposed({{640, 360, {255, 0, 0}}});
+
+  SystemMode = 1;
+  std::memset(gUra, 0x5A, kFrameBytes);
+  std::memset(gHaikeiBits, 0x11, kFrameBytes);
+  HaikeiCGtype = 0xFFFFFF;
+  std::strcpy(Msg1, kOneCharacter);
+  rGame(1);
+  EXPECT_EQ(at(gUra, 640, 600), (Rgb{0x5A, 0x5A, 0x5A}));
+  EXPECT_EQ(at(gHaikeiBits, 10, 10), (Rgb{0x11, 0x11, 0x11}));
+  EXPECT_EQ(pix[0], 0x5A5A5Au);
+}
+
+TEST_F(Compositor, MessageWindowNeedsTheFirstLineOrAFaceAndHasItsBoundsAt72PixelFont) {
+  window(1280, 720, 72);  // left = 184, window columns 150..1133
+  std::strcpy(Msg2, kOneCharacter);
+  rGame(1);
+  expectComposed({{1100, 500, kBlack}});
+  FaceCG = 1, rGame(0);
+  expectComposed({{1100, 500, kWin}});
+  FaceCG = 0, Msg2[0] = 0, std::strcpy(Msg1, kOneCharacter);
+  rGame(0);
+  expectComposed({{1100, 391, kBlack}, {1100, 392, kWin}, {1100, 667, kWin}, {1100, 668, kBlack},
+                  {149, 500, kBlack},  {150, 500, kWin},  {1133, 500, kWin}, {1134, 500, kBlack}});
+  std::strcpy(Msg4, kOneCharacter);
+  rGame(0);
+  expectComposed({{1100, 719, kWin}});  // with Msg4 it reaches the bottom
+}
+
 TEST_F(Compositor, ChoiceBarsAt72PixelFont) {
   window(1280, 720, 72);  // columns 116..1171
   SelectMode = 1;
