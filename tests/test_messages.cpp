@@ -60,6 +60,12 @@ TEST(MessageLayout, LinesOfTheLaidOutText) {
   for (const auto& c : cases) EXPECT_EQ(layout(c.text), c.lines) << c.what;
 }
 
+TEST_F(MessageStatementTest, MessageReplacesEveryLine) {
+  std::strcpy(Msg4, "old");
+  EXPECT_EQ(stmtMsg(("A" + kA).c_str()), 1);
+  EXPECT_TRUE(std::string(Msg1) == "A " + kA && Msg4[0] == 0);
+}
+
 TEST_F(MessageStatementTest, ChoiceListFillsRowByRow) {
   std::strcpy(Msg2, "question");
   std::strcpy(SelectMsg6, "stale");

@@ -64,6 +64,8 @@ TEST_F(Reader, ScenarioSwitchCarriesFlagsAndResetsTheDisplay) {
   startScenario("FLAG8.PLUS:1\nHAIKEI.CLEAR:255\nSINARIO.READ:second.txt\nFLAG8.PLUS:100\n");
   EXPECT_TRUE(std::string(SinaFile) == "second.txt" && gFlag8[0] == 11 && HaikeiCGtype == 0xFFFFFF)
       << "flags kept, display reset";
+  rCPGgetsina(0);
+  EXPECT_EQ(gFlag8[0], 11) << "the old file is not read again";
 }
 
 TEST_F(Reader, UnopenableFileIsReportedOnceAndPlaysAsEmpty) {

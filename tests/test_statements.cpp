@@ -94,7 +94,6 @@ TEST_F(Statements, DispatchIsByPrefixInTableOrder) {
   EXPECT_STREQ(siori, "a:b") << "the argument keeps later colons";
 }
 
-
 TEST_F(Statements, NewGameClearsFlagsSetsDesignSizeAndStartsAtTheTop) {
   startScenario("FLAG8.PLUS:1\nKEYWAIT:\nFLAG8.PLUS:10\nKEYWAIT:\n");
   gFlag1[2047] = gFlag16Now = gFlag32[63] = 1;
