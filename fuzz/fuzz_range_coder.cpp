@@ -1,6 +1,7 @@
 // Decodes arbitrary bytes as a range-coded stream into a small buffer; a
 // stream that decodes must re-encode to something that decodes to the same
-// data, and any input must round-trip through the encoder.
+// data, and any input must round-trip through the encoder. The decoder's
+// reciprocal division must equal plain division.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -31,6 +32,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size && std::memcmp(back.data(), data, size) != 0) std::abort();
   } else if (d.status != RcStatus::totalTooLarge) {
     std::abort();
+  }
+
+  // Truncation errors would show at the edges and just at and below multiples of d.
+  if (size >= 8) {
+    uint32_t d, n;
+    std::memcpy(&d, data, 4);
+    std::memcpy(&n, data + 4, 4);
+    d = d % 65536 + 1;  // the totals the decoder divides by
+    const RcDivisor div(d);
+    const uint32_t top = 0xFFFFFFFFu / d * d, near = n / d * d;
+    for (uint32_t v : {n, top, top - 1, near, near - 1})
+      if (div.divide(v) != v / d) std::abort();
   }
   return 0;
 }

@@ -1,7 +1,8 @@
 // Shared by the scenario fuzz targets: back to a fresh scenario state between
 // inputs. Unlike engineStateClear this leaves the large frame buffers alone:
 // they do not steer the scenario, and clearing 50 MB per input would slow the
-// fuzzer tenfold.
+// fuzzer tenfold. The new game each target starts next (rOPGstartsina) closes
+// the file and clears the flags, the design size and the platform.
 #pragma once
 
 #include <unistd.h>
@@ -17,16 +18,9 @@
 #include "scenario/seen_text.h"
 
 inline void resetScenarioState() {
-  if (pSinaFile) std::fclose(pSinaFile);
-  pSinaFile = nullptr;
   KeyWait = NoWait = SceneNum = 0;
   gSaveFlag = 0;
   std::memset(siori, 0, sizeof siori);
-  std::memset(gFlag1, 0, sizeof gFlag1);
-  std::memset(gFlag8, 0, sizeof gFlag8);
-  std::memset(gFlag16, 0, sizeof gFlag16);
-  std::memset(gFlag32, 0, sizeof gFlag32);
-  gFlag1Now = gFlag8Now = gFlag16Now = gFlag32Now = 0;
   HaikeiCG = HaikeiCGtype = KoukeiCG = KoukeiCGtype = ZenkeiCG = ZenkeiCGtype = 0;
   std::memset(CharaCG, 0, sizeof CharaCG);
   std::memset(CharaCGtype, 0, sizeof CharaCGtype);
@@ -36,7 +30,6 @@ inline void resetScenarioState() {
   MsgColor = MsgFont = 0;
   SelectMode = 0;
   SelectNow = 0;
-  SystemSizeW = SystemSizeH = KisyuMode = 0;
   SystemMode = 0;
   gNextTickCount = 0;
   menumode = 1;

@@ -11,23 +11,10 @@
 
 namespace {
 
-// A frame-layout buffer with guard bytes on both sides.
-struct GuardedFrame {
-  static constexpr size_t kGuard = 4096;
-  Bytes bytes = Bytes(kFrameBytes + 2 * kGuard, kFill);
-  uint8_t* frame() { return bytes.data() + kGuard; }
-  bool guardsIntact() const {
-    for (size_t i = 0; i < kGuard; i++)
-      if (bytes[i] != kFill || bytes[kGuard + kFrameBytes + i] != kFill) return false;
-    return true;
-  }
-  uint8_t red(int x, int y) { return framePixel(frame(), x, y)[0]; }
-};
-
-TEST(Blit, PlacementForDesignWidths640And800) {
+// The layer positions at design width 800 are checked through the painter below.
+TEST(Blit, PlacementForDesignWidths640AndTheExtremes) {
   const struct { int32_t layer, designW, width, x; } cases[] = {
-      {1, 640, 301, 169}, {1, 640, 640, 0},   {2, 640, 200, 60},  {3, 640, 200, 380}, {1, 800, 300, 250},
-      {2, 800, 300, 50},  {3, 800, 300, 450}, {6, 800, 300, 0},   {0, 800, 300, 0},
+      {1, 640, 301, 169}, {1, 640, 640, 0}, {2, 640, 200, 60}, {3, 640, 200, 380}, {0, 800, 300, 0},
       {2, 641, 301, 9},  // truncation toward zero at each step: (320 - 301) / 2
       {1, 640, 1001, -180}};
   for (const auto& c : cases)
@@ -37,27 +24,20 @@ TEST(Blit, PlacementForDesignWidths640And800) {
   EXPECT_EQ(layerLeftEdge(3, INT_MIN, 65535), int32_t((int64_t(INT_MIN) / 2 + INT_MIN - 65535) / 2));
 }
 
-TEST(Blit, AlphaBlendsInWholePercent) {
-  const uint8_t alphas[] = {0, 1, 2, 3, 128, 254, 255};
-  const uint8_t want[] = {100, 100, 100, 101, 150, 199, 200};  // source 200 over 100
-  Bytes px;
-  for (uint8_t a : alphas) px.insert(px.end(), {200, 200, 200, a});
-  GuardedFrame f;
-  std::memset(f.frame(), 100, kFrameBytes);
-  blitPicture(f.frame(), {px.data(), 7, 1, 4, PixelOrder::RGB, RowOrder::TopDown}, 0, 1080, BlitMode::Alpha);
-  for (int i = 0; i < 7; i++) EXPECT_EQ(f.red(i, 0), want[i]) << "alpha " << int(alphas[i]);
-}
-
 TEST(Blit, NothingIsWrittenOutsideTheFrame) {
+  constexpr size_t kGuard = 4096;
   const int w = 2500, h = 1300;
   Bytes px(size_t(w) * h * 4, 200);
   px[0] = px[1] = px[2] = 0;  // key pixel
   for (int bpp : {3, 4})
     for (BlitMode mode : {BlitMode::Opaque, BlitMode::Keyed, BlitMode::Alpha})
       for (int x0 : {-3000, -1, 700, 1919, INT_MIN, INT_MAX}) {
-        GuardedFrame f;
-        blitPicture(f.frame(), {px.data(), w, h, bpp, PixelOrder::RGB, RowOrder::BottomUp}, x0, INT_MAX, mode);
-        ASSERT_TRUE(f.guardsIntact()) << bpp << " " << int(mode) << " " << x0;
+        Bytes guarded(kFrameBytes + 2 * kGuard, kFill);
+        blitPicture(guarded.data() + kGuard, {px.data(), w, h, bpp, PixelOrder::RGB, RowOrder::BottomUp}, x0,
+                    INT_MAX, mode);
+        const bool intact = std::count(guarded.begin(), guarded.begin() + kGuard, kFill) == kGuard &&
+                            std::count(guarded.end() - kGuard, guarded.end(), kFill) == kGuard;
+        ASSERT_TRUE(intact) << bpp << " " << int(mode) << " " << x0;
       }
 }
 
@@ -105,11 +85,15 @@ TEST_F(CacheTest, PainterDrawsOpaqueKeyedOrBlendedByLayerAndDepth) {
     rOPGpng2(gHaikeiBits, entry, layer);
     EXPECT_TRUE(untouched(x0, 0) && pixelAt(x0 + 1, 0).r == 60 && untouched(x0 + 2, 0)) << layer;  // darkened edge
   }
-  const uint8_t rgba[] = {200, 200, 200, 128};  // blended on every layer, the background too
-  cacheStorePicture(13, rgba, 1, 1, 4);
+  // Four channels blend in whole percent on every layer, the background too: source 200 over 100.
+  const uint8_t alphas[] = {0, 1, 2, 3, 128, 254, 255};
+  const uint8_t want[] = {100, 100, 100, 101, 150, 199, 200};
+  Bytes rgba;
+  for (uint8_t a : alphas) rgba.insert(rgba.end(), {200, 200, 200, a});
+  cacheStorePicture(13, rgba.data(), 7, 1, 4);
   fillFrame(100);
   rOPGpng2(gHaikeiBits, cash_get2(13), 0);
-  EXPECT_EQ(gHaikeiBits[0], 150);
+  for (int i = 0; i < 7; i++) EXPECT_EQ(pixelAt(i, 0).r, want[i]) << "alpha " << int(alphas[i]);
   // A depth other than 3 or 4 draws nothing; nor does a bad entry index.
   cash_dotsize2[cash_get2(13)] = 2;
   fillFrame();

@@ -50,13 +50,6 @@ class PlayerInput : public PlayerDirTest {
 
 }  // namespace
 
-TEST_F(PlayerInput, NoWaitShowsEachMessageOnceWithoutStopping) {
-  start("SCENE:1\nNOWAIT:1\nMSG:one\nMSG:two\nMSG:three\nNOWAIT:0\nMSG:four\nFLAG8.SET:1\n");
-  EXPECT_EQ(framesShown, 6) << "NOWAIT:1, each message once, NOWAIT:0, the message that stops";
-  EXPECT_STREQ(Msg1, "four");
-  EXPECT_EQ(gFlag8[0], 0);
-}
-
 TEST_F(PlayerInput, CursorWalkStopsAtTheFirstRowWithoutTarget) {
   start(choiceScenario(2));
   ASSERT_EQ(SelectNow, -1);

@@ -48,6 +48,7 @@ TEST_F(Reader, LinesThatRunAndLinesThatDoNot) {
       {"   \nFLAG8.PLUS 9\nFLAG8.PLUS:1\nKEYWAIT:\n", 1},  // blank, and without colon
       {"GOTO:0\nFLAG8.PLUS:1\nKEYWAIT:\n", 1},  // searches nothing, goes on
       {"FLAG8.PLUS:1\nFLAG8.PLUS:2", 3},  // last line without a line end, then a stop
+      {"NOWAIT:1\nMSG:a\nMSG:b\nNOWAIT:0\nFLAG8.PLUS:1\nKEYWAIT:\n", 1},  // messages do not stop
   };
   for (const auto& [text, flag] : cases) {
     startScenario(text);
@@ -60,7 +61,7 @@ TEST_F(Reader, LinesThatRunAndLinesThatDoNot) {
 
 TEST_F(Reader, ScenarioSwitchCarriesFlagsAndResetsTheDisplay) {
   writeFile("second.txt", "FLAG8.PLUS:10\nKEYWAIT:\n");
-  startScenario("FLAG8.PLUS:1\nSINARIO.READ:second.txt\nFLAG8.PLUS:100\n");
+  startScenario("FLAG8.PLUS:1\nHAIKEI.CLEAR:255\nSINARIO.READ:second.txt\nFLAG8.PLUS:100\n");
   EXPECT_TRUE(std::string(SinaFile) == "second.txt" && gFlag8[0] == 11 && HaikeiCGtype == 0xFFFFFF)
       << "flags kept, display reset";
   rCPGgetsina(0);
