@@ -7,8 +7,8 @@
 #include <cstdint>
 
 // Undoes one PNG filter in place. `above` is the already unfiltered previous
-// row, or null for the first row (which sees zeros above); rows are whole
-// pixels. A filter type above 4 leaves the row as stored.
+// row, or null for the first row (which sees zeros above). A filter type
+// above 4 leaves the row as stored.
 void unfilterRow(uint8_t* row, const uint8_t* above, size_t rowBytes, int bytesPerPixel,
                  int filter);
 
