@@ -32,7 +32,7 @@ inline uint32_t entryExtra(uint32_t e) { return (e >> 11) & 31; }
 inline uint32_t entryValue(uint32_t e) { return e >> 16; }
 
 constexpr int kMaxCodeBits = 15;
-constexpr int kLitRootBits = 12;
+constexpr int kLitRootBits = 11;
 constexpr int kDistRootBits = 8;
 constexpr int kCodeLenRootBits = 7;  // code-length codes are at most 7 bits
 // Root plus every subtable an incomplete or complete code set can need stays
@@ -402,7 +402,7 @@ inline void storeLe32(uint8_t* out, uint32_t v) {
 
 // Decodes while at least 16 input bytes remain, so that two word refills
 // per step can never run past the input and no field can overrun it. A step
-// takes up to three lookups of one to three literals each (12 bits at most
+// takes up to three lookups of one to three literals each (11 bits at most
 // each), or stops at the first length and copies its match. The cursors live
 // in locals here: byte stores through the output would otherwise make the
 // compiler reload them after every literal. Returns false to hand the block
