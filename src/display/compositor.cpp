@@ -88,7 +88,6 @@ void fitToWindow() {
     scaleSceneToWindow();
     cashok = 1;
   }
-  std::memset(gUra, 0, kFrameBytes);
   int x0 = static_cast<int>((w - resizeX) * 0.5);
   int y0 = static_cast<int>((h - resizeY) * 0.5);
   int pw = static_cast<int>(resizeX), ph = static_cast<int>(resizeY);
@@ -101,10 +100,22 @@ void fitToWindow() {
   if (y0 + ph > kFrameH) ph = kFrameH - y0;
   if (sx + pw > kFrameW) pw = kFrameW - sx;
   if (sy + ph > kFrameH) ph = kFrameH - sy;
-  if (pw <= 0 || ph <= 0) return;
+  if (pw <= 0 || ph <= 0) {
+    std::memset(gUra, 0, kFrameBytes);
+    return;
+  }
+  // Everything outside the picture is black. The frame is cleared around the
+  // picture only, in the gaps between its rows, so no byte is written twice.
+  const size_t rowBytes = static_cast<size_t>(pw) * 3;
+  const size_t gap = kFrameStride - rowBytes;
+  uint8_t* const first = gUra + y0 * kFrameStride + x0 * 3;
+  std::memset(gUra, 0, static_cast<size_t>(first - gUra));
   for (int y = 0; y < ph; y++) {
-    std::memcpy(gUra + (y0 + y) * kFrameStride + x0 * 3,
-                gUraCash + (sy + y) * kFrameStride + sx * 3, static_cast<size_t>(pw) * 3);
+    uint8_t* const row = first + y * kFrameStride;
+    std::memcpy(row, gUraCash + (sy + y) * kFrameStride + sx * 3, rowBytes);
+    // The gap after the last row runs to the end of the frame.
+    const size_t after = y + 1 < ph ? gap : static_cast<size_t>(gUra + kFrameBytes - row) - rowBytes;
+    std::memset(row + rowBytes, 0, after);
   }
 }
 

@@ -36,6 +36,42 @@ void swapBgrRow(uint8_t* __restrict out, const uint8_t* __restrict in, int64_t p
   }
 }
 
+constexpr int kStretch = 16;
+// The alpha bytes (fourth of each pixel) of two pixels read as one word.
+constexpr uint64_t kAlphaBytes =
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    0x000000FF000000FFull;
+#else
+    0xFF000000FF000000ull;
+#endif
+
+// kStretch opaque 4-byte pixels to 3-byte ones. Each RGB pixel moves as one
+// 4-byte word whose last byte the next pixel overwrites; the last goes alone.
+inline void copyOpaqueStretch(uint8_t* out, const uint8_t* in, PixelOrder order) {
+  if (order == PixelOrder::RGB) {
+    for (int k = 0; k < kStretch - 1; k++) std::memcpy(out + 3 * k, in + 4 * k, 4);
+    std::memcpy(out + 3 * (kStretch - 1), in + 4 * (kStretch - 1), 3);
+    return;
+  }
+  for (int k = 0; k < kStretch; k++) {
+    const Rgb p = readPixel(in + 4 * k, order);
+    out[3 * k] = p.r, out[3 * k + 1] = p.g, out[3 * k + 2] = p.b;
+  }
+}
+
+// Alpha blend in whole percent: alpha 1 and 2 round down to nothing.
+// Red and blue share one 64-bit word, a 32-bit lane each; a sum is at most
+// 25500, and below 43699 (x * 5243) >> 19 is exactly x / 100.
+inline void blendPixel(uint8_t* out, const uint8_t* in, PixelOrder order) {
+  const Rgb p = readPixel(in, order);
+  const uint64_t a = in[3] * 100u / 255, b = 100 - a;
+  const uint64_t source = p.r | uint64_t(p.b) << 32, frame = out[0] | uint64_t(out[2]) << 32;
+  const uint64_t redBlue = (source * a + frame * b) * 5243 >> 19;
+  out[0] = uint8_t(redBlue);
+  out[1] = uint8_t((p.g * a + out[1] * b) * 5243 >> 19);
+  out[2] = uint8_t(redBlue >> 32);
+}
+
 // Row r counted from the top, whatever the storage order.
 inline const uint8_t* sourceRow(const BlitSource& src, int32_t r) {
   int64_t stored = src.rows == RowOrder::TopDown ? r : int64_t(src.height) - 1 - r;
@@ -99,18 +135,44 @@ void blitPicture(uint8_t* dst, const BlitSource& src, int32_t x0, int32_t rowLim
       continue;
     }
     // Alpha blend in whole percent: alpha 1 and 2 round down to nothing.
-    for (int64_t c = cBegin; c < cEnd; c++, in += bpp, o += 3) {
-      const unsigned alpha = bpp == 4 ? in[3] : 255;
-      if (alpha == 0) continue;
-      Rgb p = readPixel(in, src.order);
-      if (alpha == 255) {
-        o[0] = p.r, o[1] = p.g, o[2] = p.b;
+    for (int64_t c = cBegin; c < cEnd;) {
+      // Pictures with alpha are mostly wholly transparent or wholly opaque:
+      // such stretches go sixteen pixels a step, their alpha bytes tested
+      // eight words at a time, without a blend.
+      if (bpp == 4 && cEnd - c >= kStretch) {
+        uint64_t any = 0, all = ~uint64_t(0);
+        for (int k = 0; k < kStretch / 2; k++) {
+          uint64_t word;
+          std::memcpy(&word, in + 8 * k, 8);
+          any |= word, all &= word;
+        }
+        if ((any & kAlphaBytes) == 0) {
+          c += kStretch, in += 4 * kStretch, o += 3 * kStretch;
+          continue;
+        }
+        if ((all & kAlphaBytes) == kAlphaBytes) {
+          copyOpaqueStretch(o, in, src.order);
+        } else {
+          // The blend formula itself keeps the frame for alpha 0 and copies
+          // for 255: a mixed stretch needs no branch per pixel.
+          for (int k = 0; k < kStretch; k++) blendPixel(o + 3 * k, in + 4 * k, src.order);
+        }
+        c += kStretch, in += 4 * kStretch, o += 3 * kStretch;
         continue;
       }
-      const unsigned a = alpha * 100 / 255, b = 100 - a;
-      o[0] = uint8_t((p.r * a + o[0] * b) / 100);
-      o[1] = uint8_t((p.g * a + o[1] * b) / 100);
-      o[2] = uint8_t((p.b * a + o[2] * b) / 100);
+      const unsigned alpha = bpp == 4 ? in[3] : 255;
+      if (alpha != 0) {
+        const Rgb p = readPixel(in, src.order);
+        if (alpha == 255) {
+          o[0] = p.r, o[1] = p.g, o[2] = p.b;
+        } else {
+          const unsigned a = alpha * 100 / 255, b = 100 - a;
+          o[0] = uint8_t((p.r * a + o[0] * b) / 100);
+          o[1] = uint8_t((p.g * a + o[1] * b) / 100);
+          o[2] = uint8_t((p.b * a + o[2] * b) / 100);
+        }
+      }
+      c++, in += bpp, o += 3;
     }
   }
 }

@@ -9,21 +9,26 @@ namespace {
 //
 // A table is indexed by the next `root` bits of input (least significant bit
 // first, as DEFLATE packs them). Codes longer than root bits go through a
-// subtable hung off the root entry. An entry packs:
-//   bits 0-4   code bits to drop (for a subtable link: root)
-//   bits 5-7   kind
-//   bits 8-15  extra bits that follow the code (for a link: subtable index bits)
-//   bits 16-31 literal byte, base value, or subtable offset
-enum Kind : uint32_t { kLiteral, kBase, kEnd, kSubtable, kNoCode, kBadSymbol, kLiteralPair };
-// A pair entry (only in the pair table of a literal/length code) holds two
-// literals whose codes together fit the root bits: the first in bits 16-23.
+// subtable hung off the root entry. Every entry keeps in bits 0-4 the code
+// bits to drop (for a subtable link: root). Then either
+//   bit 7 set: a run of literals: bits 5-6 their count (1 to 3), bits 8-31
+//              the bytes, first one lowest, so that one 4-byte store writes
+//              them all;
+//   bit 7 clear: bits 8-10 kind, bits 11-15 extra bits that follow the code
+//              (for a link: subtable index bits), bits 16-31 base value,
+//              code-length symbol or subtable offset.
+enum Kind : uint32_t { kSymbol, kBase, kEnd, kSubtable, kNoCode, kBadSymbol };
+constexpr uint32_t kRunFlag = 0x80;
 
 constexpr uint32_t entry(Kind kind, uint32_t bits, uint32_t extra, uint32_t value) {
-  return value << 16 | extra << 8 | uint32_t(kind) << 5 | bits;
+  return value << 16 | extra << 11 | uint32_t(kind) << 8 | bits;
 }
+constexpr uint32_t literalEntry(uint32_t literal) { return literal << 8 | kRunFlag | 1u << 5; }
+inline bool isLiteralRun(uint32_t e) { return e & kRunFlag; }
+inline uint32_t runLength(uint32_t e) { return (e >> 5) & 3; }
 inline uint32_t entryBits(uint32_t e) { return e & 31; }
-inline Kind entryKind(uint32_t e) { return Kind((e >> 5) & 7); }
-inline uint32_t entryExtra(uint32_t e) { return (e >> 8) & 255; }
+inline Kind entryKind(uint32_t e) { return Kind((e >> 8) & 7); }
+inline uint32_t entryExtra(uint32_t e) { return (e >> 11) & 31; }
 inline uint32_t entryValue(uint32_t e) { return e >> 16; }
 
 constexpr int kMaxCodeBits = 15;
@@ -38,7 +43,7 @@ constexpr int kCodeLenTableSize = 1 << kCodeLenRootBits;
 
 // What a decoded symbol means, without its code bits.
 uint32_t literalLengthMeaning(int symbol) {
-  if (symbol < 256) return entry(kLiteral, 0, 0, uint32_t(symbol));
+  if (symbol < 256) return literalEntry(uint32_t(symbol));
   if (symbol == 256) return entry(kEnd, 0, 0, 0);
   if (symbol <= 264) return entry(kBase, 0, 0, uint32_t(symbol - 254));
   if (symbol <= 284) {
@@ -57,7 +62,7 @@ uint32_t distanceMeaning(int symbol) {
   return entry(kBase, 0, e + 1, (4u << e) + 1 + (uint32_t(symbol) & 1) * (2u << e));
 }
 
-uint32_t codeLengthMeaning(int symbol) { return entry(kLiteral, 0, 0, uint32_t(symbol)); }
+uint32_t codeLengthMeaning(int symbol) { return entry(kSymbol, 0, 0, uint32_t(symbol)); }
 
 inline uint32_t reverseBits(uint32_t code, int length) {
   uint32_t r = 0;
@@ -143,28 +148,74 @@ bool buildTable(const uint8_t* lengths, int count, int root, uint32_t (*meaning)
   return true;
 }
 
-// The root of a literal/length table with every pair of literals whose codes
+// The root of a literal/length table with up to three literals whose codes
 // fit its bits together merged into one entry, so that runs of literals take
-// one lookup for two bytes. Other entries (subtable links included) are
-// copied, so the pair table stands in for the root.
-void buildPairTable(const uint32_t* table, uint32_t* pairs) {
-  for (uint32_t i = 0; i < (1u << kLitRootBits); i++) {
-    const uint32_t first = table[i];
-    pairs[i] = first;
-    if (entryKind(first) != kLiteral) continue;
-    const uint32_t used = entryBits(first);
-    // The entry for the rest of the bits is valid for any bits beyond them
-    // only if its code is no longer than what is left.
-    const uint32_t second = table[i >> used];
-    if (entryKind(second) != kLiteral || entryBits(second) > kLitRootBits - used) continue;
-    pairs[i] = entry(kLiteralPair, used + entryBits(second), 0,
-                     entryValue(first) | entryValue(second) << 8);
+// one lookup for up to three bytes. Other entries (subtable links included)
+// are copied, so the run table stands in for the root. Built per block, so it
+// walks the literal codes (each index is written once per run length)
+// rather than decoding every index again. `lengths` is the complete code
+// set that `table` was built from.
+void buildRunTable(const uint32_t* table, const uint8_t* lengths, int count, uint32_t* runs) {
+  constexpr int kRoot = kLitRootBits;
+  std::copy(table, table + (1 << kRoot), runs);
+
+  // Canonical codes, bit-reversed, of the literals short enough to have a
+  // successor within the root bits, grouped by length (ascending).
+  int lengthCount[kMaxCodeBits + 1] = {};
+  for (int s = 0; s < count; s++) lengthCount[lengths[s]]++;
+  lengthCount[0] = 0;
+  uint32_t nextCode[kMaxCodeBits + 1] = {};
+  int slot[kMaxCodeBits + 2] = {};
+  for (int len = 1, code = 0; len <= kMaxCodeBits; len++) {
+    code = (code + lengthCount[len - 1]) << 1;
+    nextCode[len] = uint32_t(code);
+  }
+  const int literalCount = std::min(count, 256);
+  int literalLengthCount[kMaxCodeBits + 1] = {};
+  for (int s = 0; s < literalCount; s++) literalLengthCount[lengths[s]]++;
+  for (int len = 1; len < kRoot; len++) slot[len + 1] = slot[len] + literalLengthCount[len];
+  struct Literal {
+    uint16_t reversed;
+    uint8_t length;
+    uint8_t value;
+  } literals[256];
+  int shortCount = 0;
+  for (int s = 0; s < count; s++) {
+    const int len = lengths[s];
+    if (len == 0) continue;
+    const uint32_t code = nextCode[len]++;
+    if (s < literalCount && len < kRoot) {
+      literals[slot[len]++] = {uint16_t(reverseBits(code, len)), uint8_t(len), uint8_t(s)};
+      shortCount++;
+    }
+  }
+
+  for (int a = 0; a < shortCount; a++) {
+    const Literal first = literals[a];
+    for (int b = 0; b < shortCount; b++) {
+      const Literal second = literals[b];
+      const int pairBits = first.length + second.length;
+      if (pairBits > kRoot) break;
+      const uint32_t pairCode = first.reversed | uint32_t(second.reversed) << first.length;
+      const uint32_t pairBytes = first.value | uint32_t(second.value) << 8;
+      const uint32_t pair = pairBytes << 8 | kRunFlag | 2u << 5 | uint32_t(pairBits);
+      for (uint32_t i = pairCode; i < (1u << kRoot); i += 1u << pairBits) runs[i] = pair;
+      for (int c = 0; c < shortCount; c++) {
+        const Literal third = literals[c];
+        const int tripleBits = pairBits + third.length;
+        if (tripleBits > kRoot) break;
+        const uint32_t tripleCode = pairCode | uint32_t(third.reversed) << pairBits;
+        const uint32_t triple = (pairBytes | uint32_t(third.value) << 16) << 8 | kRunFlag |
+                                3u << 5 | uint32_t(tripleBits);
+        for (uint32_t i = tripleCode; i < (1u << kRoot); i += 1u << tripleBits) runs[i] = triple;
+      }
+    }
   }
 }
 
 struct LiteralTable {
   uint32_t codes[kLitTableSize];
-  uint32_t pairs[1 << kLitRootBits];
+  uint32_t runs[1 << kLitRootBits];
 };
 
 struct FixedTables {
@@ -181,7 +232,7 @@ const FixedTables& fixedTables() {
     std::fill(lengths + 256, lengths + 280, 7);
     std::fill(lengths + 280, lengths + 288, 8);
     buildTable(lengths, 288, kLitRootBits, literalLengthMeaning, t.literal.codes, kLitTableSize);
-    buildPairTable(t.literal.codes, t.literal.pairs);
+    buildRunTable(t.literal.codes, lengths, 288, t.literal.runs);
     std::fill(lengths, lengths + 32, 5);
     buildTable(lengths, 32, kDistRootBits, distanceMeaning, t.distance, kDistTableSize);
     return t;
@@ -194,7 +245,7 @@ const FixedTables& fixedTables() {
 constexpr size_t kHistory = 32768;
 constexpr size_t kChunk = 65536;
 constexpr size_t kMaxMatch = 258;
-constexpr size_t kCopySlack = 32;  // match copies overshoot by up to 15 bytes after up to 4 literals
+constexpr size_t kCopySlack = 32;  // match copies overshoot by up to 15 bytes after up to 9 literals
 constexpr size_t kOutLimit = kHistory + kChunk;
 
 struct Output {
@@ -306,7 +357,7 @@ struct BitInput {
 
 inline uint32_t decodeSymbol(BitInput& bits, const uint32_t* table, int root) {
   uint32_t e = table[bits.peek(unsigned(root))];
-  if (entryKind(e) == kSubtable) {
+  if (!isLiteralRun(e) && entryKind(e) == kSubtable) {
     bits.drop(unsigned(root));
     e = table[entryValue(e) + bits.peek(entryExtra(e))];
   }
@@ -342,58 +393,117 @@ InflateStatus storedBlock(BitInput& bits, Output& out) {
   return InflateStatus::Ok;
 }
 
+inline void storeLe32(uint8_t* out, uint32_t v) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  v = __builtin_bswap32(v);
+#endif
+  std::memcpy(out, &v, 4);
+}
+
 // Decodes while at least 16 input bytes remain, so that two word refills
 // per step can never run past the input and no field can overrun it. A step
-// takes up to three lookups of one or two literals each (15 bits at most
-// each), or stops at the first length and copies its match. Returns false
-// to hand the block to the careful loop; otherwise the block ended (or
-// failed) with *status.
-bool huffmanBlockFast(BitInput& bits, Output& out, const LiteralTable& literal,
+// takes up to three lookups of one to three literals each (11 bits at most
+// each), or stops at the first length and copies its match. The cursors live
+// in locals here: byte stores through the output would otherwise make the
+// compiler reload them after every literal. Returns false to hand the block
+// to the careful loop; otherwise the block ended (or failed) with *status.
+bool huffmanBlockFast(BitInput& input, Output& out, const LiteralTable& literal,
                       const uint32_t* distance, InflateStatus* status) {
-  while (bits.end - bits.in >= 16) {
-    if (out.pos > kOutLimit) out.slide();
-    bits.refill();
-    uint32_t e = 0;
-    for (int lookup = 0; lookup < 3; lookup++) {
-      e = literal.pairs[bits.peek(kLitRootBits)];
-      if (entryKind(e) == kLiteralPair) {
-        bits.drop(entryBits(e));
-        out.buffer[out.pos] = uint8_t(entryValue(e));
-        out.buffer[out.pos + 1] = uint8_t(entryValue(e) >> 8);
-        out.pos += 2;
+  const uint8_t* in = input.in;
+  const uint8_t* const end = input.end;
+  uint64_t bits = input.bits;
+  unsigned count = input.count;
+  uint8_t* const base = out.buffer;
+  uint8_t* o = base + out.pos;
+  const uint32_t* const runs = literal.runs;
+  constexpr uint32_t kRootMask = (1u << kLitRootBits) - 1;
+  bool finished = false;
+
+  const auto refill = [&] {
+    uint64_t word;
+    std::memcpy(&word, in, 8);
+    bits |= BitInput::le64(word) << count;
+    in += (63 - count) >> 3;
+    count |= 56;
+  };
+  const auto drop = [&](uint32_t n) {
+    bits >>= n;
+    count -= n;
+  };
+  const auto take = [&](uint32_t n) {
+    const uint32_t v = uint32_t(bits & ((uint64_t(1) << n) - 1));
+    drop(n);
+    return v;
+  };
+  const auto emit = [&](uint32_t e) {
+    storeLe32(o, e >> 8);
+    o += runLength(e);
+    drop(entryBits(e));
+  };
+
+  while (end - in >= 16) {
+    if (o > base + kOutLimit) {
+      out.pos = size_t(o - base);
+      out.slide();
+      o = base + out.pos;
+    }
+    refill();
+    uint32_t e = runs[bits & kRootMask];
+    if (isLiteralRun(e)) {
+      emit(e);
+      e = runs[bits & kRootMask];
+      if (isLiteralRun(e)) {
+        emit(e);
+        e = runs[bits & kRootMask];
+        if (isLiteralRun(e)) {
+          emit(e);
+          continue;
+        }
+      }
+    }
+    if (entryKind(e) == kSubtable) {
+      drop(kLitRootBits);
+      e = literal.codes[entryValue(e) + uint32_t(bits & ((1u << entryExtra(e)) - 1))];
+      if (isLiteralRun(e)) {
+        emit(e);
         continue;
       }
-      if (entryKind(e) == kSubtable) {
-        bits.drop(kLitRootBits);
-        e = literal.codes[entryValue(e) + bits.peek(entryExtra(e))];
-      }
-      bits.drop(entryBits(e));
-      if (entryKind(e) != kLiteral) break;
-      out.buffer[out.pos++] = uint8_t(entryValue(e));
     }
+    drop(entryBits(e));
     const Kind kind = entryKind(e);
-    if (kind == kLiteral || kind == kLiteralPair) continue;
     if (kind != kBase) {
       *status = kind == kEnd ? InflateStatus::Ok
                 : kind == kBadSymbol ? InflateStatus::BadLengthSymbol : InflateStatus::BadCode;
-      return true;
+      finished = true;
+      break;
     }
-    bits.refill();  // a length and a distance need 48 bits at most
-    const size_t length = entryValue(e) + bits.take(entryExtra(e));
-    e = decodeSymbol(bits, distance, kDistRootBits);
+    refill();  // a length and a distance need 48 bits at most
+    const size_t length = entryValue(e) + take(entryExtra(e));
+    e = distance[bits & ((1u << kDistRootBits) - 1)];
+    if (entryKind(e) == kSubtable) {
+      drop(kDistRootBits);
+      e = distance[entryValue(e) + uint32_t(bits & ((1u << entryExtra(e)) - 1))];
+    }
+    drop(entryBits(e));
     if (entryKind(e) != kBase) {
       *status = InflateStatus::BadCode;
-      return true;
+      finished = true;
+      break;
     }
-    const size_t dist = entryValue(e) + bits.take(entryExtra(e));
-    if (dist > out.pos || dist > out.window) {
+    const size_t dist = entryValue(e) + take(entryExtra(e));
+    if (dist > size_t(o - base) || dist > out.window) {
       *status = InflateStatus::DistanceTooFar;
-      return true;
+      finished = true;
+      break;
     }
-    copyMatch(out.buffer + out.pos, dist, length);
-    out.pos += length;
+    copyMatch(o, dist, length);
+    o += length;
   }
-  return false;
+  input.in = in;
+  input.bits = bits;
+  input.count = count;
+  out.pos = size_t(o - base);
+  return finished;
 }
 
 InflateStatus huffmanBlock(BitInput& bits, Output& out, const LiteralTable& literalTable,
@@ -405,12 +515,12 @@ InflateStatus huffmanBlock(BitInput& bits, Output& out, const LiteralTable& lite
     if (out.pos > kOutLimit) out.slide();
     bits.refill();  // 56 bits at least: enough for a whole length/distance pair
     uint32_t e = decodeSymbol(bits, literal, kLitRootBits);
-    const Kind kind = entryKind(e);
-    if (kind == kLiteral) {
+    if (isLiteralRun(e)) {
       if (bits.overrun()) return InflateStatus::InputEnded;
-      out.buffer[out.pos++] = uint8_t(entryValue(e));
+      out.buffer[out.pos++] = uint8_t(e >> 8);
       continue;
     }
+    const Kind kind = entryKind(e);
     if (kind == kBase) {
       const size_t length = entryValue(e) + bits.take(entryExtra(e));
       e = decodeSymbol(bits, distance, kDistRootBits);
@@ -457,7 +567,7 @@ InflateStatus dynamicBlock(BitInput& bits, Output& out) {
   while (n < total) {
     bits.refill();
     const uint32_t e = decodeSymbol(bits, codeLengthTable, kCodeLenRootBits);
-    if (entryKind(e) != kLiteral) {
+    if (entryKind(e) != kSymbol) {
       return bits.overrun() ? InflateStatus::InputEnded : InflateStatus::BadCode;
     }
     const uint32_t symbol = entryValue(e);
@@ -492,7 +602,7 @@ InflateStatus dynamicBlock(BitInput& bits, Output& out) {
       !buildTable(lengths + literals, distances, kDistRootBits, distanceMeaning, distance,
                   kDistTableSize))
     return InflateStatus::BadCodeLengths;
-  buildPairTable(literal.codes, literal.pairs);
+  buildRunTable(literal.codes, lengths, literals, literal.runs);
   return huffmanBlock(bits, out, literal, distance);
 }
 
