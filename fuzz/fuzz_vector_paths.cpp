@@ -1,8 +1,9 @@
 // The AVX2 kernels against the portable code on arbitrary input: the scaler
 // (sizes and pixels from the input), the IDCT (any coefficients, so sums
 // wrap) and the colour conversion (any samples, whole or half-resolution
-// chroma, rows with or without slack after them). Any difference aborts.
-// Without AVX2 there is nothing to compare.
+// chroma, rows with or without slack after them), and the colour conversion
+// against the per-pixel formula. Any difference aborts. Without AVX2 there
+// is nothing to compare.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -84,6 +85,11 @@ void checkColour(Input& in) {
     rgb[avx2].resize(size_t(count) * 3);
   }
   if (rgb[0] != rgb[1]) std::abort();
+  for (int i = 0; i < count; i++) {
+    uint8_t want[3];
+    jpegYccToRgb(y[size_t(i)], cb[size_t(i / repeat)], cr[size_t(i / repeat)], want);
+    if (std::memcmp(want, &rgb[0][size_t(i) * 3], 3) != 0) std::abort();
+  }
 }
 
 }  // namespace
