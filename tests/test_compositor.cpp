@@ -7,10 +7,7 @@
 
 #include "display/display.h"
 #include "scenario/engine_state.h"
-#include "support/test_support.h"
-
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
+#include "support/scenario_support.h"
 
 namespace {
 
@@ -122,16 +119,12 @@ TEST_F(Compositor, ChoiceBarsAt72PixelFont) {
   SelectMode = 1;
   for (char* line : {Msg1, SelectMsg1, SelectMsg2, SelectMsg3}) std::strcpy(line, kOneCharacter);
   SelectNow = 1;
-  CaptureStdout();
-  rGame(1);
-  EXPECT_EQ(GetCapturedStdout(), "0 : 152\n");
+  EXPECT_EQ(stdoutOf([] { rGame(1); }), "0 : 152\n");
   expectComposed({{1160, 0, kWin},    {1160, 151, kWin}, {1160, 152, kBlack}, {1160, 227, kBlack},
                   {1160, 228, kBar},  {1160, 299, kBar}, {1160, 300, kBlack}, {1160, 304, kLit},
                   {1160, 375, kLit},  {1160, 380, kBar}, {1160, 460, kBlack},  // no fourth
                   {115, 240, kBlack}, {116, 240, kBar},  {1171, 240, kBar},   {1172, 240, kBlack}});
   std::strcpy(Msg3, kOneCharacter);
-  CaptureStdout();
-  rGame(0);
-  EXPECT_EQ(GetCapturedStdout(), "0 : 228\n") << "a third question line makes the box taller";
+  EXPECT_EQ(stdoutOf([] { rGame(0); }), "0 : 228\n") << "a third question line makes the box taller";
   expectComposed({{1160, 227, kWin}});
 }

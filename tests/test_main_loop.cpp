@@ -12,9 +12,6 @@
 #include "scenario/engine_state.h"
 #include "support/scenario_support.h"
 
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
-
 namespace {
 
 // An event queued at the start of a pass. Joystick events also set the
@@ -100,9 +97,7 @@ TEST_F(MainLoop, OneActionPerPressQuitRequestsAreKeptAndAutomaticAdvanceRunsEver
        "FLAG8.PLUS:1\nVERSION.CHECK:9\nFLAG8.PLUS:1\nVERSION.CHECK:9\nGOTO:1\n", 0, {{10, kQuit}}, 10, 11, false},
   };
   for (const auto& c : cases) {
-    CaptureStdout();  // the refused versions' notices
-    run(c.scenario, c.steps, c.padok);
-    GetCapturedStdout();
+    stdoutOf([&] { run(c.scenario, c.steps, c.padok); });  // the refused versions' notices stay quiet
     EXPECT_EQ((Ints{gPasses, gFlag8[0], menumode != 0}), (Ints{c.passes, c.flag, c.menu}))
         << "passes, advances, menu: " << c.name;
   }
