@@ -54,25 +54,19 @@ class CacheTest : public PlayerDirTest {
   }
 };
 
-TEST_F(CacheTest, SixteenEntriesFirstInFirstOut) {
+TEST_F(CacheTest, SixteenEntriesFirstInFirstOutDuplicatesRefusedReleaseAndResetForget) {
   for (int n = 1; n <= 16; n++) store(n * 10, 2, 2, 3, uint8_t(n));
   for (int n = 1; n <= 16; n++) EXPECT_EQ(cash_get2(n * 10), n - 1);
+  EXPECT_EQ(cash_put2(20), -1);
+  store(20, 4, 4, 4, 99);  // the first copy stays
   rOPGpng2(gHaikeiBits, cash_get2(10), 0);  // using an entry does not protect it
   store(170, 2, 2, 3, 17);
-  EXPECT_EQ((std::vector<int>{cash_get2(10), cash_get2(170), cash_get2(20), cashins2, cashimg_CG2[0][0]}),
-            (std::vector<int>{-1, 0, 1, 1, 17}));
-}
-
-TEST_F(CacheTest, DuplicatesAreRefusedReleaseAndResetForget) {
-  store(12, 2, 2, 3, 1);
-  EXPECT_EQ(cash_put2(12), -1);
-  store(12, 4, 4, 4, 2);  // the first copy stays
-  EXPECT_TRUE(cashins2 == 1 && cash_width2[0] == 2 && cashimg_CG2[0][0] == 1);
-  store(6, 2, 2, 3, 1);
-  cacheRelease(cash_get2(12));
-  EXPECT_TRUE(cash_get2(12) == -1 && cash_get2(6) == 1);
+  EXPECT_EQ((Ints{cash_get2(10), cash_get2(170), cash_get2(20), cashins2, cashimg_CG2[0][0], cash_width2[1],
+                  cashimg_CG2[1][0]}), (Ints{-1, 0, 1, 1, 17, 2, 2}));
+  cacheRelease(cash_get2(30));
+  EXPECT_TRUE(cash_get2(30) == -1 && cash_get2(40) == 3);
   cacheFreeAll();
-  EXPECT_TRUE(cash_get2(6) == -1 && cashins2 == 0);
+  EXPECT_TRUE(cash_get2(40) == -1 && cashins2 == 0);
   for (int i = 0; i < kCacheEntries; i++) EXPECT_EQ(cashimg_CG2[i], nullptr);
 }
 
