@@ -25,7 +25,7 @@ namespace {
 // simulated state of their button and of `alsoHeld`.
 struct Step { int pass; Uint8 type; int code = 0, alsoHeld = -1; };
 std::vector<Step> gSteps;
-int gPasses;
+int gPasses, framesShown;
 
 void push(const Step& s) {
   SDL_Event e{};
@@ -45,7 +45,7 @@ void scriptedPass() {
     if (s.pass == gPasses) push(s);
 }
 
-class MainLoop : public PlayerDirTest {
+class PlayerInput : public PlayerDirTest {
  protected:
   void SetUp() override {
     PlayerDirTest::SetUp();
@@ -53,7 +53,7 @@ class MainLoop : public PlayerDirTest {
     gPassHook = scriptedPass;
   }
   void TearDown() override {
-    gPassHook = nullptr, gJoySimulated = false;
+    gPassHook = nullptr, gFrameHook = nullptr, gJoySimulated = false;
     std::memset(gJoySimButtons, 0, sizeof gJoySimButtons);
     SDL_Quit();
     PlayerDirTest::TearDown();
@@ -68,34 +68,8 @@ class MainLoop : public PlayerDirTest {
     gSteps = std::move(steps);
     runMainLoop();
   }
-};
-
-// Each advance adds 1 to entry 0 of gFlag8.
-const char kCounting[] = "SCENE:1\nFLAG8.PLUS:1\nKEYWAIT:\nGOTO:1\n";
-const Uint8 kDown = SDL_KEYDOWN, kUp = SDL_KEYUP, kQuit = SDL_QUIT;
-const Uint8 kJoyDown = SDL_JOYBUTTONDOWN, kJoyUp = SDL_JOYBUTTONUP;
-
-int framesShown;
-
-// Rows A, B, C... lead to scenes 20, 30, 40..., which record themselves in entry 0 of gFlag8.
-std::string choiceScenario(int rows) {
-  std::string s = "SCENE:1\nSELECT.MODE:1\n", scenes;
-  for (int k = 0; k < rows; k++) {
-    const std::string scene = std::to_string(20 + 10 * k);
-    s += "SELECT.MSG:" + std::string(1, char('A' + k)) + "\nSELECT.GOTO:" + scene + "\n";
-    scenes += "SCENE:" + scene + "\nFLAG8.SET:" + scene + "\nKEYWAIT:\n";
-  }
-  return s + "MSG:Which?\n" + scenes;
-}
-
-constexpr uint8_t kAdvance = 101, kRowUp = 8, kRowDown = 2;
-
-class PlayerInput : public PlayerDirTest {
- protected:
-  void TearDown() override {
-    gFrameHook = nullptr;
-    PlayerDirTest::TearDown();
-  }
+  // In-process, without the main loop: the scenario started on a full-size
+  // window that counts the frames presented.
   void start(const std::string& scenario) {
     w = SystemSizeW = resizeX = 1920, h = SystemSizeH = resizeY = 1080;
     SystemFontSize = 96;
@@ -111,16 +85,33 @@ class PlayerInput : public PlayerDirTest {
   }
 };
 
+// Each advance adds 1 to entry 0 of gFlag8.
+const char kCounting[] = "SCENE:1\nFLAG8.PLUS:1\nKEYWAIT:\nGOTO:1\n";
+const Uint8 kDown = SDL_KEYDOWN, kUp = SDL_KEYUP, kQuit = SDL_QUIT;
+const Uint8 kJoyDown = SDL_JOYBUTTONDOWN, kJoyUp = SDL_JOYBUTTONUP;
+
+// Rows A, B, C... lead to scenes 20, 30, 40..., which record themselves in entry 0 of gFlag8.
+std::string choiceScenario(int rows) {
+  std::string s = "SCENE:1\nSELECT.MODE:1\n", scenes;
+  for (int k = 0; k < rows; k++) {
+    const std::string scene = std::to_string(20 + 10 * k);
+    s += "SELECT.MSG:" + std::string(1, char('A' + k)) + "\nSELECT.GOTO:" + scene + "\n";
+    scenes += "SCENE:" + scene + "\nFLAG8.SET:" + scene + "\nKEYWAIT:\n";
+  }
+  return s + "MSG:Which?\n" + scenes;
+}
+
+constexpr uint8_t kAdvance = 101, kRowUp = 8, kRowDown = 2;
+
 // Through the real main loop: the default 1280 x 720 window shows the design
 // scaled to fill it, so FS = 72 and lines start at x = 184.
 constexpr int kFs = 72, kBarX = 184 - kFs + 4 + 2;
 constexpr uint32_t kOrange = 0xFFBF7F, kYellow = 0xFFFF7F, kWhite = 0xFFFFFF;
 int barRow(int k) { return (k + 2) * (kFs + 4); }  // k = 1 .. 6
-class ChoicePlay : public PlayerDirTest {};
 
 }  // namespace
 
-TEST_F(MainLoop, OneActionPerPressQuitRequestsAreKeptAndAutomaticAdvanceRunsEveryPass) {
+TEST_F(PlayerInput, MainLoopTakesOneActionPerPressQuitRequestsAreKeptAndAutomaticAdvanceRunsEveryPass) {
   const struct {
     const char* name;
     const char* scenario;
@@ -173,7 +164,7 @@ TEST_F(PlayerInput, CursorWalkStopsAtTheFirstRowWithoutTarget) {
   EXPECT_TRUE(press(kRowDown) == 0 && SelectNow == 5) << "six choices stop at row five";
 }
 
-TEST_F(ChoicePlay, KeysWalkTheBarsAndConfirmTheHighlightedRow) {
+TEST_F(PlayerInput, ScriptedPlayKeysWalkTheBarsAndConfirmTheHighlightedRow) {
   writeFile("sinario.txt", choiceScenario(3));
   // Start; confirm with no row (nothing); down by keypad and joystick; confirm by the wheel.
   const PlayRun r = playScenario(dir_, "enter,enter,kp2,joy:6,wheeldown");
