@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (r.written > capacity || out[capacity] != 0xA5) std::abort();
 
   // The encoder's own output must decode back exactly (counts rescaled above
-  // 255 keep the total within the decoder's table only for small inputs).
+  // 255 keep the total within the decoder's table only for small inputs; a
+  // rare symbol beside a frequent one must not round to a count of 0).
   std::vector<uint8_t> stream(mem_encode_bound(size));
   const int n = mem_encode(stream.data(), data, int(size));
   if (size_t(n) > stream.size()) std::abort();

@@ -1,5 +1,7 @@
 // The font image: which cell draws each character, how glyphs are inked,
-// scaled and clipped, and how the font files are read.
+// scaled and clipped, and how the font files are read; the range-coded
+// stream format byte for byte and its refusals. Round trips and the
+// reciprocal division are compared on random input in fuzz/fuzz_range_coder.cpp.
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -8,8 +10,10 @@
 #include <vector>
 
 #include "scenario/engine_state.h"
+#include "support/scenario_support.h"
 #include "support/text_support.h"
 #include "text/font_layout.h"
+#include "text/range_coder.h"
 #include "text/text.h"
 
 namespace {
@@ -53,6 +57,20 @@ std::vector<uint8_t> image(size_t n, uint8_t salt) {
 }
 
 class FontReadTest : public PlayerDirTest {};
+
+RcDecodeResult decode(const std::vector<uint8_t>& stream, std::vector<uint8_t>& out, size_t capacity) {
+  out.assign(capacity + 1, 0xEE);  // one guard byte past the capacity
+  return mem_decode(out.data(), capacity, stream.data(), stream.size());
+}
+
+// A stream: the 256 counts (the given ones, the rest 0), then the code bytes.
+std::vector<uint8_t> stream(std::initializer_list<std::pair<int, uint8_t>> counts,
+                            std::initializer_list<uint8_t> code) {
+  std::vector<uint8_t> s(256, 0);
+  for (auto [sym, c] : counts) s[size_t(sym)] = c;
+  s.insert(s.end(), code);
+  return s;
+}
 
 }  // namespace
 
@@ -137,21 +155,16 @@ TEST_F(FontReadTest, RawAndRangeCodedFilesLoadWhatTheyHold) {
 }
 
 TEST_F(FontReadTest, MissingOrRefusedFilesKeepTheFont) {
-  std::vector<uint8_t> tooManyCounts(300, 0), tooLong(size_t(kMaxFileRead) + 1, 1);
-  for (int s = 2; s < 20; s++) tooManyCounts[size_t(s)] = 255;
-  std::vector<uint8_t> truncated = rcEncode(image(200000, 0x77));
-  truncated.resize(truncated.size() / 2);
-  // Decodes to 1 MB more than the font image holds.
+  // Every refused stream takes one path; this one decodes to 1 MB more than the font image holds.
+  std::vector<uint8_t> tooLong(size_t(kMaxFileRead) + 1, 1);
   std::vector<uint8_t> oversized = rcEncode(std::vector<uint8_t>(size_t(kFontBytes) + 1000000, 0));
   std::strcpy(pg_workdir, "fonts/");
   std::strcpy(MyAppDir, "stale");
   ASSERT_EQ(mkdir("fonts", 0700), 0);
   std::memset(gfont, 0x5A, kFontBytes);
-  for (const auto* file : {(std::vector<uint8_t>*)nullptr, &tooManyCounts, &truncated, &tooLong, &oversized}) {
+  for (const auto* file : {(std::vector<uint8_t>*)nullptr, &tooLong, &oversized}) {
     if (file) writeFile("fonts/pelorune96.dat", *file);
-    testing::internal::CaptureStdout();
-    fontread();
-    const std::string out = testing::internal::GetCapturedStdout();
+    const std::string out = stdoutOf(fontread);
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), file ? 1 : 0) << "a missing font is silent: " << out;
     EXPECT_EQ(out.find("fonts/pelorune96.dat") == std::string::npos, !file) << out;
     EXPECT_STREQ(MyAppDir, "fonts/");
@@ -165,4 +178,45 @@ TEST_F(FontReadTest, RcToolRoundTripsTheDemoFont) {
   const std::string rc = std::string(TAVINO_TOOL) + " rc ";
   ASSERT_EQ(runCommand(rc + "decode pelorune96.dat raw.dat && " + rc + "encode raw.dat re.dat").status, 0);
   EXPECT_TRUE(readFile("raw.dat").size() == size_t(kFontBytes) && readFile("re.dat") == readFile(TAVINO_FONT));
+}
+
+TEST(RangeCoder, KnownStreamsByteForByte) {
+  const struct Case { std::vector<uint8_t> input, stream; } cases[] = {
+      {{0x61, 0x62, 0x63}, stream({{0x61, 1}, {0x62, 1}, {0x63, 1}}, {0x1A, 0xFF, 0xFF, 0xFA})},
+      {{0x61, 0x61, 0x61, 0x61}, stream({{0x61, 4}}, {0x53, 0xE2, 0xD6, 0x20})},
+      {{}, stream({}, {0, 0, 0, 0})},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(rcEncode(c.input), c.stream);
+    std::vector<uint8_t> out;
+    const RcDecodeResult r = decode(c.stream, out, 16);
+    ASSERT_TRUE(r.status == RcStatus::ok && r.written == c.input.size());
+    EXPECT_TRUE(std::equal(c.input.begin(), c.input.end(), out.begin()) && out[r.written] == 0xEE)
+        << "the data, and nothing written past it";
+  }
+}
+
+TEST(RangeCoder, RefusesOversizedTotalsCorruptCodesOverflowingOutputAndTruncatedStreams) {
+  // 15 symbols of count 255 plus 174 plus the end symbol: 3999 + 1 = 4000 fits.
+  std::vector<uint8_t> fits(256, 0), out;
+  for (int s = 0; s < 15; s++) fits[size_t(s)] = 255;
+  fits[15] = 174;
+  fits.insert(fits.end(), {0, 0, 0, 0});
+  EXPECT_NE(decode(fits, out, 64).status, RcStatus::totalTooLarge);
+  fits[15] = 175;  // total 4001
+  const RcDecodeResult over = decode(fits, out, 64);
+  EXPECT_TRUE(over.status == RcStatus::totalTooLarge && over.written == 0u);
+  // One symbol of count 1 and a code value far above the total.
+  EXPECT_EQ(decode(stream({{0x41, 1}}, {0xFF, 0xFF, 0xFF, 0xFF}), out, 16).status, RcStatus::corrupt);
+
+  std::vector<uint8_t> in(5000);
+  for (size_t i = 0; i < in.size(); i++) in[i] = uint8_t(i * 7 % 13);
+  const RcDecodeResult r = decode(rcEncode(in), out, 100);
+  EXPECT_TRUE(r.status == RcStatus::outputFull && r.written == 100u && out[100] == 0xEE);
+  EXPECT_TRUE(std::equal(in.begin(), in.begin() + 100, out.begin())) << "what fits is kept";
+  const std::vector<uint8_t> s = rcEncode(in);
+  for (size_t cut : {size_t(0), size_t(255), size_t(259), s.size() / 2, s.size() - 5}) {
+    const RcDecodeResult r = decode(std::vector<uint8_t>(s.begin(), s.begin() + long(cut)), out, in.size());
+    EXPECT_EQ(r.status, RcStatus::streamTooShort) << "cut at " << cut;
+  }
 }

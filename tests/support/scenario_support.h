@@ -18,3 +18,11 @@ inline void startScenario(const std::string& text) {
 
 // Several engine values compared at once: EXPECT_EQ((Ints{a, b}), (Ints{1, 2})).
 using Ints = std::vector<int>;
+
+// What `action` prints on standard output: notices, refusals, debug lines.
+template <class Action>
+std::string stdoutOf(Action action) {
+  testing::internal::CaptureStdout();
+  action();
+  return testing::internal::GetCapturedStdout();
+}
