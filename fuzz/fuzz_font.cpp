@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "scenario/engine_state.h"
@@ -20,10 +21,13 @@
 
 namespace {
 
+// One folder a run, removed when the run ends (a plain array, so it outlives
+// the exit handler).
 const std::string& scratchFolder() {
+  static char pattern[] = "/dev/shm/fuzz-font-XXXXXX";
   static const std::string folder = [] {
-    char pattern[] = "/dev/shm/fuzz-font-XXXXXX";
     if (!mkdtemp(pattern)) std::abort();
+    std::atexit([] { std::filesystem::remove_all(pattern); });
     return std::string(pattern) + "/";
   }();
   return folder;
