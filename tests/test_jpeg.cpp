@@ -205,7 +205,6 @@ TEST(JpegPictures, LibjpegFilesMatchTheReferenceArithmetic) {
 TEST(JpegRestarts, PredictorsResetAtAnyRstAndEoiEndsQuietly) {
   const Bytes first = entropy("110"), second = entropy("00");
   const struct { const char* what; int interval; Bytes scan; bool eobIsOne, eoi; JpegError want; int second; } cases[] = {
-      {"no restart: the predictor carries on", -1, entropy("110" "00"), false, true, JpegError::None, 129},
       {"RST6 where RST0 is due; the last interval ends at EOI", 1, cat({first, {0xFF, 0xD6}, second}), false, true,
        JpegError::None, 128},
       {"an interval ending in 0xFF: its stuffing byte comes before the marker", 1,
@@ -254,9 +253,6 @@ TEST(JpegRefusals, FramesOutsideTheSubsetAreRefused) {
       {edited(good, 0xC4, {{4, 0x02}}), JpegError::BadTableId},
       {noScan, JpegError::NoScan}};
   for (size_t i = 0; i < std::size(cases); i++) EXPECT_EQ(playerDecode(cases[i].first), cases[i].second) << i;
-  const Bytes file = libjpegEncode(photograph(40, 24), {2, 2, false, 0, 2, true});
-  for (size_t n = 0; n + 2 < file.size(); n++)  // exact sizes: the sanitizer build catches overreads
-    ASSERT_NE(playerDecode(Bytes(file.begin(), file.begin() + long(n))), JpegError::None) << n;
 }
 
 class JpegLoader : public PlayerDirTest {
