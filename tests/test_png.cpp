@@ -90,16 +90,16 @@ Bytes pattern(int width, int height, int channels) {
 
 // ---- Decoding ---------------------------------------------------------------
 
-TEST(PngDecode, HeadersAndSignaturesOutsideTheSubsetAreRefused) {
+TEST(PngDecode, RefusedHeadersAndSignaturesShortLongAndDamagedFiles) {
   PngInfo info;
   // Only bytes 1 to 3 of the signature count. An unknown filter type leaves the row as stored.
-  Bytes file = scanPng(header(1, 1, 8, 2), {9, 10, 20, 30});
-  file[0] = 'x';
-  file[4] = file[5] = file[6] = file[7] = 0;
-  ASSERT_EQ(decode(file, info), PngStatus::Ok);
+  Bytes oddSignature = scanPng(header(1, 1, 8, 2), {9, 10, 20, 30});
+  oddSignature[0] = 'x';
+  oddSignature[4] = oddSignature[5] = oddSignature[6] = oddSignature[7] = 0;
+  ASSERT_EQ(decode(oddSignature, info), PngStatus::Ok);
   EXPECT_EQ(decodedPixels(info), Bytes({10, 20, 30}));
-  file[2] = 'n';
-  EXPECT_EQ(decode(file, info), PngStatus::NotPng);
+  oddSignature[2] = 'n';
+  EXPECT_EQ(decode(oddSignature, info), PngStatus::NotPng);
   EXPECT_EQ(decode(Bytes{0x89, 'P', 'N'}, info), PngStatus::NotPng);
 
   Bytes shortHeader = header(4, 4, 8, 2);
@@ -112,10 +112,7 @@ TEST(PngDecode, HeadersAndSignaturesOutsideTheSubsetAreRefused) {
       {header(1920, 1080, 8, 6), PngStatus::MissingRows},  // the largest that fits is accepted
   };
   for (const auto& c : cases) EXPECT_EQ(decode(scanPng(c.ihdr, Bytes(100, 0)), info), c.status);
-}
 
-TEST(PngDecode, ShortLongAndDamagedFiles) {
-  PngInfo info;
   // Bytes after the last row are ignored; too few rows, or none, are refused.
   ASSERT_EQ(decode(scanPng(header(1, 2, 8, 2), {0, 1, 2, 3, 0, 4, 5, 6, 1, 9, 9, 9, 9, 9}), info), PngStatus::Ok);
   EXPECT_EQ(decodedPixels(info), Bytes({1, 2, 3, 4, 5, 6}));
@@ -235,7 +232,8 @@ TEST_F(PngLoaderTest, RefusedPicturesClearTheTop68RowsOthersLeaveEverything) {
 }
 
 // Placement and edge darkening are the shared blit's; the loader picks the mode and the rows.
-TEST_F(PngLoaderTest, LayerPicksOpaqueKeyedOrBlendedAndTheRowsDrawn) {
+// The decode tool writes the decoded pixels as PPM or PAM.
+TEST_F(PngLoaderTest, LayerPicksOpaqueKeyedOrBlendedAndTheRowsDrawnTheToolWritesThePixels) {
   // 4 x 2, key colour (top-left) red.
   const Bytes pixels = {255, 0, 0, 50, 60, 70, 255, 0, 0, 1, 2, 3, 10, 20, 30, 255, 0, 0, 40, 40, 40, 4, 4, 4};
   Bytes rgba(4 * 2 * 4, 9);
@@ -253,17 +251,10 @@ TEST_F(PngLoaderTest, LayerPicksOpaqueKeyedOrBlendedAndTheRowsDrawn) {
   EXPECT_TRUE(pixelAt(159, 0) == (Rgb{25, 30, 35}) && untouched(161, 1));
   draw(12, 3);  // x = (320 + 640 - 4) / 2
   EXPECT_EQ(pixelAt(478, 1), (Rgb{9, 9, 9}));
-}
-
-TEST_F(PngLoaderTest, DecodeToolWritesPpmOrPam) {
-  const Bytes rgb = pattern(5, 3, 3), rgba = pattern(5, 3, 4);
-  save(1, rawPng(rgb, 5, 3, 3));
-  save(2, rawPng(rgba, 5, 3, 4));
-  EXPECT_EQ(decodeWithTool("png", "1.png").rgb, rgb);
-  ASSERT_EQ(runTool("decode png 2.png out.pam").status, 0);
-  EXPECT_EQ(toBytes(readFile("out.pam")),
-            toBytes("P7\nWIDTH 5\nHEIGHT 3\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n" +
-                    std::string(rgba.begin(), rgba.end())));
+  EXPECT_EQ(decodeWithTool("png", "3.png").rgb, pixels);
+  ASSERT_EQ(runTool("decode png 12.png out.pam").status, 0);
+  EXPECT_EQ(readFile("out.pam"), "P7\nWIDTH 4\nHEIGHT 2\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n" +
+                                     std::string(rgba.begin(), rgba.end()));
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ Bytes makeBmp(int width, int height, int bits, const std::function<Rgb(int, int)
       const Rgb c = pixel(x, topDown ? s : height - 1 - s);
       const size_t at = 54 + stride * s + size_t(x) * (bits / 8);
       if (bits == 16) {
-        put(at, uint32_t(c.r >> 3) << 10 | uint32_t(c.g >> 3) << 5 | uint32_t(c.b >> 3), 2);
+        put(at, uint32_t(fourth & 0x80) << 8 | uint32_t(c.r >> 3) << 10 | uint32_t(c.g >> 3) << 5 | uint32_t(c.b >> 3), 2);
       } else {
         v[at] = c.b, v[at + 1] = c.g, v[at + 2] = c.r;
         if (bits == 32) v[at + 3] = fourth;

@@ -30,7 +30,8 @@ inline bool untouched(int x, int y) { return pixelAt(x, y) == kUntouched; }
 Bytes toBytes(const std::string& s);
 
 // A 40-byte-header BMP with its pixels at byte 54 and padding bytes that are
-// not zero. `pixel` gets y counted from the top; 16 bits keep 5-5-5.
+// not zero. `pixel` gets y counted from the top; 16 bits keep 5-5-5 with the
+// top bit of `fourth` as their unused bit; 32 bits store `fourth` as the fourth byte.
 Bytes makeBmp(int width, int height, int bits, const std::function<Rgb(int x, int y)>& pixel,
               bool topDown = false, uint8_t fourth = 0);
 
