@@ -106,9 +106,8 @@ TEST_F(PlayerDirTest, HistoryScrollsClosesAndTakesEveryInputWhileOpen) {
     SCOPED_TRACE(win.mode);
     const PlayRun r = playScenario(dir_, keys, std::string("--mode ") + win.mode);
     ASSERT_EQ(r.status, 0) << r.output;  // quit works with the history open
-    for (const auto& [name, value] : {std::pair{"historyOpen", "1"}, {"historyEntries", "8"},
-                                      {"rollbackSteps", "7"}, {"gFlag8", "0:8"}, {"menumode", "0"}})
-      EXPECT_EQ(r.state.at(name), value) << name;
+    const std::string open = "historyOpen=1 historyEntries=8 rollbackSteps=7 gFlag8=0:8 menumode=0";
+    EXPECT_EQ(r.values(open), open);
     ASSERT_EQ(r.frames, 22) << "title, nine messages, two rollbacks, one more, nine history frames";
     // Each rollback shows the frame first shown at its message (the title is
     // frame 1), and the scenario runs on from there as the first time.

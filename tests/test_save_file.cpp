@@ -43,7 +43,7 @@ class SaveFileTest : public PlayerDirTest {};
 
 }  // namespace
 
-TEST_F(SaveFileTest, NewSlotGoesFirstAndEachSlotKeepsOneRecordAndCaption) {
+TEST_F(SaveFileTest, NewSlotGoesFirstEachSlotKeepsOneRecordAndALoadRestoresIt) {
   setState();
   std::strcpy(menu1, "stale");
   saveReadCaptions();
@@ -58,6 +58,21 @@ TEST_F(SaveFileTest, NewSlotGoesFirstAndEachSlotKeepsOneRecordAndCaption) {
   EXPECT_STREQ(menu1, "1:chapter two03 10:05");
   EXPECT_TRUE(savedatamax == int32_t(readFile("tavino.sav").size()) && gfilework[savedatamax] == 0);
 
+  // A load restores flags, scene and file, but not the bookmark, the 32-bit flags or a game's size.
+  std::memset(gFlag1, 1, sizeof gFlag1), std::memset(gFlag8, 7, sizeof gFlag8);
+  std::memset(gFlag16, 0x11, sizeof gFlag16);
+  std::strcpy(siori, "kept"), std::strcpy(SinaFile, "part2.txt");
+  gFlag32[0] = 1234, SceneNum = 1, SystemSizeW = 1280, SystemSizeH = 720, KisyuMode = 2;
+  saveLoadSlot(1);
+  EXPECT_TRUE(SceneNum == 42 && std::string(SinaFile) == "sinario.txt");
+  EXPECT_EQ((Ints{gFlag1[3], gFlag1[2047], gFlag1[0], gFlag8[0], gFlag8[1], gFlag8[2]}),
+            (Ints{1, 1, 0, -1, 127, -120}));
+  EXPECT_EQ((Ints{gFlag16[1], gFlag16[3], gFlag16[127]}), (Ints{-5, 32767, 0}));
+  EXPECT_TRUE(gFlag32[0] == 1234 && std::string(siori) == "kept") << "the bookmark and 32-bit flags stay";
+  EXPECT_EQ((Ints{SystemSizeW, SystemSizeH, KisyuMode}), (Ints{1280, 720, 2})) << "a game's size stays";
+  std::strcpy(SinaFile, "part2.txt");
+  saveLoadSlot(2);  // empty: the default scenario from its start, flags kept
+  EXPECT_TRUE(std::string(SinaFile) == "sinario.txt" && SceneNum == 0 && gFlag8[0] == -1);
 }
 
 // Caption lines append in file order and never past 31 characters; a bookmark
@@ -69,28 +84,6 @@ TEST_F(SaveFileTest, CaptionsShowBookmarkAndTimeStamp) {
   saveReadCaptions();
   EXPECT_STREQ(menu2, "2:0123456789abcdef03 09:0501234");
   EXPECT_EQ(std::string(menu5) + " " + menu6, "5: 6:short");
-}
-
-TEST_F(SaveFileTest, LoadRestoresFlagsSceneAndFileButNotBookmarkOrFlag32OrAnEmptySlot) {
-  setState();
-  std::strcpy(SinaFile, "part2.txt");
-  gFlag16[127] = 32000;
-  saveReadCaptions();
-  ASSERT_TRUE(saveWriteSlotAt(3, kOctober3));
-  std::memset(gFlag1, 1, sizeof gFlag1), std::memset(gFlag8, 7, sizeof gFlag8);
-  std::memset(gFlag16, 0x11, sizeof gFlag16);
-  std::strcpy(siori, "kept");
-  gFlag32[0] = 1234, SceneNum = 1, SystemSizeW = 1280, SystemSizeH = 720, KisyuMode = 2;
-  saveReadCaptions();
-  saveLoadSlot(3);
-  EXPECT_TRUE(SceneNum == 42 && std::string(SinaFile) == "part2.txt");
-  EXPECT_EQ((Ints{gFlag1[3], gFlag1[2047], gFlag1[0], gFlag8[0], gFlag8[1], gFlag8[2]}),
-            (Ints{1, 1, 0, -1, 127, -120}));
-  EXPECT_EQ((Ints{gFlag16[1], gFlag16[127], gFlag16[0]}), (Ints{-5, 32000, 0}));
-  EXPECT_TRUE(gFlag32[0] == 1234 && std::string(siori) == "kept") << "the bookmark and 32-bit flags stay";
-  EXPECT_EQ((Ints{SystemSizeW, SystemSizeH, KisyuMode}), (Ints{1280, 720, 2})) << "a game's size stays";
-  saveLoadSlot(2);  // empty: the default scenario from its start, flags kept
-  EXPECT_TRUE(std::string(SinaFile) == "sinario.txt" && SceneNum == 0 && gFlag8[0] == -1);
 }
 
 TEST_F(SaveFileTest, DamagedLinesRestoreOnlyWhatTheyHold) {
