@@ -84,11 +84,9 @@ TEST_F(Menu, SaveDuringPlayThenLoadFromTheTitleScreen) {
   // the scene mark, so only the load can have restored them.
   r = play("up,enter,down,down,enter");
   ASSERT_EQ(r.status, 0) << r.output;
-  std::string loaded;
-  for (const char* name :
-       {"menumode", "SceneNum", "gFlag8", "gFlag16", "siori", "SystemSizeW", "SystemSizeH", "KisyuMode"})
-    loaded += r.state[name] + " ";
-  EXPECT_EQ(loaded, "0 1 0:-3 2:-500  1920 1080 7 ") << "the bookmark is not restored; a new game's size";
+  const std::string loaded = "menumode=0 SceneNum=1 gFlag8=0:-3 gFlag16=2:-500 siori= SystemSizeW=1920 "
+                             "SystemSizeH=1080 KisyuMode=7";
+  EXPECT_EQ(r.values(loaded), loaded) << "the bookmark is not restored; a new game's size";
 
   // A save that cannot be written leaves the file and the slot screen as they were.
   ASSERT_EQ(mkdir((dir_ + "/tavino.sav.tmp").c_str(), 0700), 0);

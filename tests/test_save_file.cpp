@@ -27,7 +27,7 @@ std::string expectedRecord(int slot, const std::string& jikoku, const std::strin
   for (int i = 0; i < 256; ++i) flag8 += i == 0 ? "119" : i == 1 ? "247" : i == 2 ? "000" : "120";
   for (int i = 0; i < 128; ++i) flag16 += i == 1 ? "31995" : i == 2 ? "00000" : i == 3 ? "64767" : "32000";
   return d + "SCENENUM:42\r\n" + d + "FLAG1   :" + flag1 + "\r\n" + d + "FLAG8   :" + flag8 + "\r\n" + d +
-         "FLAG16  :" + flag16 + "\r\n" + d + "SINAFILE:sinario.txt\r\n" +
+         "FLAG16  :" + flag16 + "\r\n" + d + "SINAFILE:part2.txt\r\n" +
          (siori.empty() ? "" : d + "SIORI   :" + siori + "\r\n") + d + "JIKOKU  :" + jikoku + "\r\n";
 }
 
@@ -36,14 +36,14 @@ void setState() {
   gFlag1[3] = 1, gFlag1[2047] = 9;  // any non-zero byte is stored as 1
   gFlag8[0] = -1, gFlag8[1] = 127, gFlag8[2] = -121;
   gFlag16[1] = -5, gFlag16[2] = -32001, gFlag16[3] = 32767;
-  std::strcpy(SinaFile, "sinario.txt");
+  std::strcpy(SinaFile, "part2.txt");
 }
 
 class SaveFileTest : public PlayerDirTest {};
 
 }  // namespace
 
-TEST_F(SaveFileTest, NewSlotGoesFirstAndEachSlotKeepsOneRecordAndCaption) {
+TEST_F(SaveFileTest, NewSlotGoesFirstEachSlotKeepsOneRecordAndALoadRestoresIt) {
   setState();
   std::strcpy(menu1, "stale");
   saveReadCaptions();
@@ -58,6 +58,20 @@ TEST_F(SaveFileTest, NewSlotGoesFirstAndEachSlotKeepsOneRecordAndCaption) {
   EXPECT_STREQ(menu1, "1:chapter two03 10:05");
   EXPECT_TRUE(savedatamax == int32_t(readFile("tavino.sav").size()) && gfilework[savedatamax] == 0);
 
+  // A load restores flags, scene and file, but not the bookmark, the 32-bit flags or a game's size.
+  std::memset(gFlag1, 1, sizeof gFlag1), std::memset(gFlag8, 7, sizeof gFlag8);
+  std::memset(gFlag16, 0x11, sizeof gFlag16);
+  std::strcpy(siori, "kept"), std::strcpy(SinaFile, "sinario.txt");
+  gFlag32[0] = 1234, SceneNum = 1, SystemSizeW = 1280, SystemSizeH = 720, KisyuMode = 2;
+  saveLoadSlot(1);
+  EXPECT_TRUE(SceneNum == 42 && std::string(SinaFile) == "part2.txt");
+  EXPECT_EQ((Ints{gFlag1[3], gFlag1[2047], gFlag1[0], gFlag8[0], gFlag8[1], gFlag8[2]}),
+            (Ints{1, 1, 0, -1, 127, -120}));
+  EXPECT_EQ((Ints{gFlag16[1], gFlag16[3], gFlag16[127]}), (Ints{-5, 32767, 0}));
+  EXPECT_TRUE(gFlag32[0] == 1234 && std::string(siori) == "kept") << "the bookmark and 32-bit flags stay";
+  EXPECT_EQ((Ints{SystemSizeW, SystemSizeH, KisyuMode}), (Ints{1280, 720, 2})) << "a game's size stays";
+  saveLoadSlot(2);  // empty: the default scenario from its start, flags kept
+  EXPECT_TRUE(std::string(SinaFile) == "sinario.txt" && SceneNum == 0 && gFlag8[0] == -1);
 }
 
 // Caption lines append in file order and never past 31 characters; a bookmark
@@ -69,28 +83,6 @@ TEST_F(SaveFileTest, CaptionsShowBookmarkAndTimeStamp) {
   saveReadCaptions();
   EXPECT_STREQ(menu2, "2:0123456789abcdef03 09:0501234");
   EXPECT_EQ(std::string(menu5) + " " + menu6, "5: 6:short");
-}
-
-TEST_F(SaveFileTest, LoadRestoresFlagsSceneAndFileButNotBookmarkOrFlag32OrAnEmptySlot) {
-  setState();
-  std::strcpy(SinaFile, "part2.txt");
-  gFlag16[127] = 32000;
-  saveReadCaptions();
-  ASSERT_TRUE(saveWriteSlotAt(3, kOctober3));
-  std::memset(gFlag1, 1, sizeof gFlag1), std::memset(gFlag8, 7, sizeof gFlag8);
-  std::memset(gFlag16, 0x11, sizeof gFlag16);
-  std::strcpy(siori, "kept");
-  gFlag32[0] = 1234, SceneNum = 1, SystemSizeW = 1280, SystemSizeH = 720, KisyuMode = 2;
-  saveReadCaptions();
-  saveLoadSlot(3);
-  EXPECT_TRUE(SceneNum == 42 && std::string(SinaFile) == "part2.txt");
-  EXPECT_EQ((Ints{gFlag1[3], gFlag1[2047], gFlag1[0], gFlag8[0], gFlag8[1], gFlag8[2]}),
-            (Ints{1, 1, 0, -1, 127, -120}));
-  EXPECT_EQ((Ints{gFlag16[1], gFlag16[127], gFlag16[0]}), (Ints{-5, 32000, 0}));
-  EXPECT_TRUE(gFlag32[0] == 1234 && std::string(siori) == "kept") << "the bookmark and 32-bit flags stay";
-  EXPECT_EQ((Ints{SystemSizeW, SystemSizeH, KisyuMode}), (Ints{1280, 720, 2})) << "a game's size stays";
-  saveLoadSlot(2);  // empty: the default scenario from its start, flags kept
-  EXPECT_TRUE(std::string(SinaFile) == "sinario.txt" && SceneNum == 0 && gFlag8[0] == -1);
 }
 
 TEST_F(SaveFileTest, DamagedLinesRestoreOnlyWhatTheyHold) {

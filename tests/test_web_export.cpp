@@ -1,8 +1,13 @@
-// tavino-tool web: what it exports, and the games it refuses. The browser
-// test plays an exported game against the native player's frames.
+// tavino-tool web: what it exports, and the games it refuses; the web
+// build's WAV reader. The browser test plays an exported game against the
+// native player's frames; the WAV fuzz target checks that the web build
+// converts and mixes to SDL's very bytes.
+#include <cstdint>
 #include <string>
 
+#include "scenario/wav_codec.h"
 #include "support/test_support.h"
+#include "support/wav_support.h"
 
 namespace {
 
@@ -32,8 +37,7 @@ class WebExport : public PlayerDirTest {
 
 TEST_F(WebExport, WritesThePagePlayerAndPackedGame) {
   writeFile("game/tavino.sav", "a player's own saves");
-  writeFile("game/adpcm.wav", std::string("RIFF\x24\0\0\0WAVEfmt \x10\0\0\0\x02\0\x01\0", 24) +
-                                  std::string(12, '\x04'));
+  writeFile("game/adpcm.wav", wavFile(1, 4, 22050, std::string(12, '\x04'), 2));
   const CommandResult r = exportGame("--mode 130");
   ASSERT_EQ(r.status, 0) << r.output;
   EXPECT_NE(r.output.find("warning: game/adpcm.wav: not an uncompressed PCM WAV file"),
@@ -43,8 +47,9 @@ TEST_F(WebExport, WritesThePagePlayerAndPackedGame) {
   const auto size = [&](const char* name) { return std::to_string(readFile(std::string("game/") + name).size()); };
   EXPECT_EQ(readFile("out/game.json"),
             "{\"mode\":130,\"width\":720,\"height\":480,\"files\":[{\"name\":\"7.png\",\"size\":" +
-                size("7.png") + "},{\"name\":\"adpcm.wav\",\"size\":36},{\"name\":\"pelorune96.dat\",\"size\":" +
-                size("pelorune96.dat") + "},{\"name\":\"sinario.txt\",\"size\":33}]}\n");
+                size("7.png") + "},{\"name\":\"adpcm.wav\",\"size\":" + size("adpcm.wav") +
+                "},{\"name\":\"pelorune96.dat\",\"size\":" + size("pelorune96.dat") +
+                "},{\"name\":\"sinario.txt\",\"size\":33}]}\n");
 }
 
 TEST_F(WebExport, RefusesGamesThatWouldNotStart) {
@@ -67,5 +72,27 @@ TEST_F(WebExport, RefusesGamesThatWouldNotStart) {
     EXPECT_EQ(r.status, 1) << r.output;
     EXPECT_NE(r.output.find(c.says), std::string::npos) << r.output;
     EXPECT_FALSE(fileExists("out/index.html"));
+  }
+}
+
+// The web build takes the files SDL's loader takes, in all their layouts.
+TEST(WebWavReader, ReadsTheFilesSdlReads) {
+  const std::string data = chunk("data", std::string(64, '\x40')), fmt = fmtChunk(2, 16, 22050);
+  const struct {
+    const char* what;
+    std::string file;
+    uint32_t length;
+  } cases[] = {
+      {"plain", riff(fmt + data), 64},
+      {"fact and LIST before fmt, other chunks before data",
+       riff(chunk("fact", "abcd") + chunk("LIST", "xy") + fmt + chunk("cue ", "1234") + data), 64},
+      {"WAVE where the length belongs", "RIFFWAVE" + fmt + data, 64},
+      {"a partial last frame is dropped", riff(fmt + chunk("data", std::string(66, '\x01'))), 64},
+  };
+  for (const auto& c : cases) {
+    WavSound sound;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(c.file.data());
+    EXPECT_TRUE(wavParse(bytes, c.file.size(), sound) && wavConvertible(sound)) << c.what;
+    EXPECT_EQ(sound.length, c.length) << c.what;
   }
 }

@@ -9,6 +9,17 @@ std::string PlayRun::framePath(int n) const {
   return frameDir + name;
 }
 
+std::string PlayRun::values(const std::string& want) const {
+  std::istringstream pairs(want);
+  std::string out;
+  for (std::string pair; pairs >> pair;) {
+    const std::string name = pair.substr(0, pair.find('='));
+    const auto value = state.find(name);
+    out += (out.empty() ? "" : " ") + name + "=" + (value == state.end() ? "(none)" : value->second);
+  }
+  return out;
+}
+
 PpmImage PlayRun::frame(int n) const {
   PpmImage image;
   if (!readPpm(framePath(n), image)) image = PpmImage{};

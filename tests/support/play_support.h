@@ -14,6 +14,9 @@ struct PlayRun {
   std::string frameDir;                       // where --frames wrote its PPMs
   int frames = 0;                             // how many frames were presented
 
+  // The dump's values for the names in `want` ("name=value name=value"), in
+  // that same form, so that one comparison checks them all.
+  std::string values(const std::string& want) const;
   // Frame n (1 = first presented); an empty image when there is none.
   PpmImage frame(int n) const;
   std::string framePath(int n) const;
