@@ -188,8 +188,14 @@ TEST_F(Authoring, GraphShowsEveryKindOfMoveBetweenScenes) {
             "}\n");
 }
 
-TEST_F(Authoring, GraphPicturesAreDrawnByDot) {
+TEST_F(Authoring, GraphPicturesNeedDotAndFallBackToDot) {
   writeFile("sinario.txt", "SCENE:1\nMSG:a\n");
+  const CommandResult without = runCommand("PATH=/nonexistent " + std::string(TAVINO_TOOL) + " graph --dir '" +
+                                           dir_ + "' -o map.svg 2>&1");
+  EXPECT_EQ(without.status, 1);
+  EXPECT_EQ(std::count(without.output.begin(), without.output.end(), '\n'), 1) << without.output;
+  EXPECT_EQ(readFile("map.dot").rfind("digraph scenes {", 0), 0u);
+  EXPECT_FALSE(fileExists("map.svg"));
   if (runCommand("command -v dot").status != 0) GTEST_SKIP() << "Graphviz is not installed";
   EXPECT_EQ(runTool("graph --dir '" + dir_ + "' -o map.svg").status, 0);
   EXPECT_NE(readFile("map.svg").find("<svg"), std::string::npos);

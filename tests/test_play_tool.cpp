@@ -46,6 +46,13 @@ TEST_F(PlayTool, StateDumpListsEveryFieldInItsOrder) {
             "historyOpen=0\nhistoryEntries=0\nrollbackSteps=0\n");
 }
 
+TEST_F(PlayTool, BadKeyListIsRefused) {
+  for (const char* keys : {"enter,jump", "joy:99", "sleep:x"}) {
+    const PlayRun r = playScenario(dir_, keys);
+    EXPECT_TRUE(r.status == 2 && r.output.find(std::string(keys).substr(6)) != std::string::npos) << keys;
+  }
+}
+
 TEST_F(PlayTool, BundledDemoPlaysToItsEnd) {
   const std::string copy = std::string("cp '") + TAVINO_SOURCE_DIR + "/demo/'* '" + dir_ + "'";
   ASSERT_EQ(std::system(copy.c_str()), 0);

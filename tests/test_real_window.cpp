@@ -99,12 +99,14 @@ class RealWindow : public PlayerDirTest {
 
 }  // namespace
 
-TEST_F(RealWindow, OpensTitleStartsOnReturnAndQuitsCleanly) {
+TEST_F(RealWindow, OpensTitleTogglesFullScreenStartsOnReturnAndQuitsCleanly) {
   // A red scene at the 1920 x 1080 design size in a 720 x 480 window is
   // scaled to 720 x 405 and centred 37 rows down, black above and below.
   writeFile("sinario.txt", "SCENE:1\nHAIKEI.CLEAR:16711680\nKEYWAIT:\n");
-  // The white title screen, 720 x 480, in the top-left of the 800 x 600 screen.
+  // The white title screen, 720 x 480, in the top-left of the 800 x 600 screen;
+  // full screen centres it with black all round.
   auto windowed = [](const Screen& s) { return s.at(5, 5) == 0xFFFFFF && s.at(750, 500) != 0xFFFFFF; };
+  auto full = [](const Screen& s) { return s.at(5, 5) == 0 && s.at(750, 500) == 0xFFFFFF; };
   Screen screen;
   // Now and then this SDL's X11 driver fails to open a display that other
   // clients reach fine, and the player ends at once; start it again then.
@@ -116,6 +118,11 @@ TEST_F(RealWindow, OpensTitleStartsOnReturnAndQuitsCleanly) {
   }
   ASSERT_TRUE(windowed(screen)) << "no title screen; the player "
                                 << (playerRunning() ? "runs" : "ended with " + std::to_string(lastStatus_));
+  runCommand("DISPLAY=" + display_ + " xdotool key f");
+  EXPECT_TRUE(waitForScreen(display_, screen, full)) << "F did not cover the screen";
+  runCommand("DISPLAY=" + display_ + " xdotool key F11");
+  EXPECT_TRUE(waitForScreen(display_, screen, windowed)) << "F11 did not bring the window back";
+
   runCommand("DISPLAY=" + display_ + " xdotool mousemove 300 200 key Return");
   ASSERT_TRUE(waitForScreen(display_, screen, [](const Screen& s) {
     return s.at(360, 240) == 0xFF0000;
