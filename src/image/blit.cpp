@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "image/blend_stretch.h"
 #include "scenario/engine_state.h"
 
 int32_t layerLeftEdge(int32_t layer, int32_t designW, int32_t width) {
@@ -36,7 +37,7 @@ void swapBgrRow(uint8_t* __restrict out, const uint8_t* __restrict in, int64_t p
   }
 }
 
-constexpr int kStretch = 16;
+constexpr int kStretch = kBlendStretch;
 // The alpha bytes (fourth of each pixel) of two pixels read as one word.
 constexpr uint64_t kAlphaBytes =
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
@@ -155,7 +156,11 @@ void blitPicture(uint8_t* dst, const BlitSource& src, int32_t x0, int32_t rowLim
         } else {
           // The blend formula itself keeps the frame for alpha 0 and copies
           // for 255: a mixed stretch needs no branch per pixel.
-          for (int k = 0; k < kStretch; k++) blendPixel(o + 3 * k, in + 4 * k, src.order);
+          if (avx2PathsEnabled()) {
+            blendStretchAvx2(o, in, src.order == PixelOrder::BGR);
+          } else {
+            for (int k = 0; k < kStretch; k++) blendPixel(o + 3 * k, in + 4 * k, src.order);
+          }
         }
         c += kStretch, in += 4 * kStretch, o += 3 * kStretch;
         continue;
