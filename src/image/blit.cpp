@@ -166,16 +166,11 @@ void blitPicture(uint8_t* dst, const BlitSource& src, int32_t x0, int32_t rowLim
         continue;
       }
       const unsigned alpha = bpp == 4 ? in[3] : 255;
-      if (alpha != 0) {
+      if (alpha == 255) {
         const Rgb p = readPixel(in, src.order);
-        if (alpha == 255) {
-          o[0] = p.r, o[1] = p.g, o[2] = p.b;
-        } else {
-          const unsigned a = alpha * 100 / 255, b = 100 - a;
-          o[0] = uint8_t((p.r * a + o[0] * b) / 100);
-          o[1] = uint8_t((p.g * a + o[1] * b) / 100);
-          o[2] = uint8_t((p.b * a + o[2] * b) / 100);
-        }
+        o[0] = p.r, o[1] = p.g, o[2] = p.b;
+      } else if (alpha != 0) {
+        blendPixel(o, in, src.order);
       }
       c++, in += bpp, o += 3;
     }
