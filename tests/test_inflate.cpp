@@ -70,25 +70,6 @@ BitWriter dynamicHeader(const std::vector<int>& cl) {
 // repeats that cross into the distance lengths is among fuzz_inflate's seeds.)
 const std::vector<int> kCl = {0, 2, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2};
 
-// CINFO 5: an 8 KiB window serves copies 8,192 back, not one byte further.
-TEST(InflateHandMade, WindowSizeComesFromTheHeader) {
-  Bytes history(9000);
-  for (int i = 0; i < 9000; i++) history[i] = uint8_t(i * 7 + i / 251);
-  auto stream = [&](uint8_t cmf, int distanceSymbol, int extra, int extraBits) {
-    BitWriter w;
-    w.bytes[0] = cmf;
-    w.block(false, 0).stored(history).block(true, 1).fixed(257);  // length 3
-    w.code(uint32_t(distanceSymbol), 5).bits(uint32_t(extra), extraBits).fixed(256);
-    return w.finish();
-  };
-  Bytes out = inflateOk(stream(0x58, 25, 2047, 11));  // 6,145 + 2,047
-  ASSERT_EQ(out.size(), 9003u);
-  EXPECT_EQ(Bytes(out.end() - 3, out.end()), Bytes(out.end() - 3 - 8192, out.end() - 8192));
-  EXPECT_EQ(inflateError(stream(0x58, 26, 0, 12)), InflateStatus::DistanceTooFar);  // 8,193
-  out = inflateOk(stream(0x68, 26, 0, 12));
-  EXPECT_EQ(Bytes(out.end() - 3, out.end()), Bytes(out.end() - 3 - 8193, out.end() - 8193));
-}
-
 // Stored blocks after compressed ones at every bit alignment are fuzz_inflate's.
 TEST(InflateHandMade, EachStreamEndsWithItsStatus) {
   auto fixedBlock = [] { return BitWriter().block(true, 1).fixed('a'); };
