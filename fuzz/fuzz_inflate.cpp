@@ -3,6 +3,8 @@
 // set with holes only where a code falls into one), so after zlib's error it
 // may go on; with a window below 32 KiB it is the stricter. And the input as
 // data, compressed by zlib with settings it picks: it must come back whole.
+// Named seeds (*.z) include hand-made streams for each refusal, which
+// test_inflate also checks, and copies from exactly 32 KiB back.
 #include <zlib.h>
 
 #include <algorithm>
