@@ -19,6 +19,8 @@ TEST(Inflate, EachHandMadeStreamEndsWithItsStatus) {
       {"ends_in_fixed_block", InputEnded},
       {"stored_past_end", InputEnded},
       {"window_64k", BadWindow},
+      {"window_8k_copy_8192_back", Ok},  // CINFO 5: the window is the one the header names
+      {"window_8k_copy_8193_back", DistanceTooFar},
       {"five_bytes", Ok},                       // nothing to read
       {"stored_nlen_unchecked_not_final", Ok},  // NLEN is not compared; no block needs the final bit
       {"oversubscribed_code_length_code", BadCodeLengths},
