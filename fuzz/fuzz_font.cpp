@@ -4,34 +4,20 @@
 // raw when it starts with "BM" and range-coded otherwise; an empty part is a
 // missing file. A few characters from the kana and other pages are then
 // drawn at a small size from whatever was loaded.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 #include "scenario/engine_state.h"
 #include "text/font_layout.h"
 #include "text/text.h"
+#include "scenario_reset.h"
 
 namespace {
-
-// One folder a run, removed when the run ends (a plain array, so it outlives
-// the exit handler).
-const std::string& scratchFolder() {
-  static char pattern[] = "/dev/shm/fuzz-font-XXXXXX";
-  static const std::string folder = [] {
-    if (!mkdtemp(pattern)) std::abort();
-    std::atexit([] { std::filesystem::remove_all(pattern); });
-    return std::string(pattern) + "/";
-  }();
-  return folder;
-}
 
 void writeOrRemove(const std::string& path, const uint8_t* data, size_t size) {
   if (size == 0) {
@@ -57,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   MsgFont = kSettings[data[0] % 10];
   const size_t split = std::min<size_t>(size - 3, size_t(data[1]) << 8 | data[2]);
   const uint8_t* main = data + 3;
-  const std::string& folder = scratchFolder();
+  const std::string& folder = scratchFolder("/dev/shm/fuzz-font-XXXXXX");
   writeOrRemove(folder + fontFileName(MsgFont), main, split);
   if (const char* kana = kanaFileName(MsgFont)) {
     writeOrRemove(folder + kana, main + split, size - 3 - split);

@@ -1,6 +1,7 @@
-// Shared by the scenario fuzz targets: back to a fresh scenario state between
-// inputs. Unlike engineStateClear this leaves the large frame buffers alone:
-// they do not steer the scenario, and clearing 50 MB per input would slow the
+// Shared by the fuzz targets that play scenarios or read files: back to a
+// fresh scenario state between inputs, and a scratch folder for the files.
+// Unlike engineStateClear the reset leaves the large frame buffers alone: they
+// do not steer the scenario, and clearing 50 MB per input would slow the
 // fuzzer tenfold. The new game each target starts next (rOPGstartsina) closes
 // the file and clears the flags, the design size and the platform.
 #pragma once
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "main/startup.h"
@@ -38,15 +40,18 @@ inline void resetScenarioState() {
   seenTextForget();
 }
 
-// The scenario goes to a scratch folder of its own, removed at exit; the
-// current directory is left alone so that the fuzzer's relative paths stay valid.
-inline std::string scratchScenarioPath(const char* pattern) {
+// Each target's files go to a scratch folder of its own (a path ending in
+// '/'), removed at exit; the current directory is left alone so that the
+// fuzzer's relative paths stay valid.
+inline const std::string& scratchFolder(const char* pattern) {
   static char dir[64];
-  std::snprintf(dir, sizeof dir, "%s", pattern);
-  if (!mkdtemp(dir)) std::abort();
-  std::atexit([] {
-    std::remove((std::string(dir) + "/sinario.txt").c_str());
-    rmdir(dir);
-  });
-  return std::string(dir) + "/sinario.txt";
+  static const std::string folder = [pattern] {
+    std::snprintf(dir, sizeof dir, "%s", pattern);
+    if (!mkdtemp(dir)) std::abort();
+    std::atexit([] { std::filesystem::remove_all(dir); });
+    return std::string(dir) + "/";
+  }();
+  return folder;
 }
+
+inline std::string scratchScenarioPath(const char* pattern) { return scratchFolder(pattern) + "sinario.txt"; }

@@ -1,5 +1,5 @@
-// The font image: which cell draws each character, how glyphs are inked,
-// scaled and clipped, and how the font files are read; the range-coded
+// The font image: which cell draws each character, how glyphs are inked
+// and scaled, and how the font files are read; the range-coded
 // stream format byte for byte and its refusals. Round trips and the
 // reciprocal division are compared on random input in fuzz/fuzz_range_coder.cpp.
 #include <sys/stat.h>
@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "scenario/engine_state.h"
-#include "support/scenario_support.h"
 #include "support/text_support.h"
 #include "text/font_layout.h"
 #include "text/range_coder.h"
@@ -113,15 +112,9 @@ TEST(GlyphScaler, BilinearWithTruncatedSteps) {
   EXPECT_TRUE(dst[64 * 3] == 0xEE && dst[64 * 288] == 0xEE) << "only the 64 x 64 corner is written";
 }
 
-TEST_F(GlyphTest, GlyphsAreScaledAndClippedAtTheFrameEdges) {
+TEST_F(GlyphTest, GlyphsAreScaledAndPagesOutsideTheFontDrawNothing) {
   inkBlock("\x82\xA0", 0, 0, 96, 96);
-  const int spots[][2] = {{1900, 500}, {-50, 500}, {500, 1050}, {500, -60}, {1919, 1079}};
-  for (const auto& s : spots) TextOut2(s[0], s[1], "\x82\xA0", 2, 0xFFFFFF, 0);
-  EXPECT_TRUE(is(1919, 520, 0xFFFFFF) && is(520, 1079, 0xFFFFFF) && is(520, 0, 0xFFFFFF));
-  EXPECT_TRUE(is(0, 520, 0xFFFFFF)) << "the run began off-frame: no first-pixel gap";
-  EXPECT_TRUE(is(1919, 1079, kBg)) << "the first pixel of its run";
   for (int page : {60, 61, -1}) fontview3(page, page == 60 ? 188 * kGlyphCellBytes : 0, 10, 10, 0, 0);
-  TextOut2(100000, -100000, "\x82\xA0", 2, 0, 0);  // far outside, pages that do not exist: nothing
   EXPECT_TRUE(is(11, 11, kBg));
   SystemFontSize = 32;  // 32 x 32, the first pixel skipped, the blended edge after it
   TextOut2(400, 500, "\x82\xA0", 2, 0x0000FF, 0);
@@ -164,20 +157,10 @@ TEST_F(FontReadTest, MissingOrRefusedFilesKeepTheFont) {
   std::memset(gfont, 0x5A, kFontBytes);
   for (const auto* file : {(std::vector<uint8_t>*)nullptr, &tooLong, &oversized}) {
     if (file) writeFile("fonts/pelorune96.dat", *file);
-    const std::string out = stdoutOf(fontread);
-    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), file ? 1 : 0) << "a missing font is silent: " << out;
-    EXPECT_EQ(out.find("fonts/pelorune96.dat") == std::string::npos, !file) << out;
+    fontread();
     EXPECT_STREQ(MyAppDir, "fonts/");
     EXPECT_EQ(std::count(gfont, gfont + kFontBytes, 0x5A), kFontBytes) << "the font is kept";
   }
-}
-
-// The demo font the build makes: the rc tool decodes it and encodes it back byte for byte.
-TEST_F(FontReadTest, RcToolRoundTripsTheDemoFont) {
-  if (!installDemoFont(".")) GTEST_SKIP() << "no demo font at " << TAVINO_FONT;
-  const std::string rc = std::string(TAVINO_TOOL) + " rc ";
-  ASSERT_EQ(runCommand(rc + "decode pelorune96.dat raw.dat && " + rc + "encode raw.dat re.dat").status, 0);
-  EXPECT_TRUE(readFile("raw.dat").size() == size_t(kFontBytes) && readFile("re.dat") == readFile(TAVINO_FONT));
 }
 
 TEST(RangeCoder, KnownStreamsByteForByte) {
