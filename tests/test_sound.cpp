@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 #include <vector>
 
@@ -121,6 +122,16 @@ TEST_F(SoundTest, ANewSoundReplacesTheOldOneOnlyWhenItCanBeUsed) {
   // A real ADPCM file passes the checks.
   writeFile("ima.wav", riff(imaFormat(256, 505) + chunk("data", block)));
   EXPECT_TRUE(stmtOto1Wav("ima") == 0 && sound_buffer != kept.first && sound_len > 0);
+}
+
+// Without a sound device only the first sound statement ends the reader's
+// step: the device is not tried again at every sound.
+TEST(SoundDevice, ADeviceThatCannotOpenIsTriedOnce) {
+  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  const int32_t first = stmtOto1Wav("x");
+  EXPECT_TRUE(first == -1 && stmtOto1Wav("x") == 0);
+  soundReset();
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 // The master volume scales the mixed samples, truncating toward zero (at
