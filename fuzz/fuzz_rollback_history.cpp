@@ -1,8 +1,8 @@
 // Fuzz target: a small scenario played with player actions (advance, choice
 // cursor, roll back, history open/scroll/close). A shadow of every recorded
 // stop checks that a rollback brings back exactly what that stop first held;
-// the history must stay a gapless run of the newest entries, and closing it
-// must show the covered frame again. Input: scenario, NUL, one byte per action.
+// the history must stay a gapless run of the newest entries. Input: scenario,
+// NUL, one byte per action.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -85,18 +85,6 @@ void checkInvariants() {
   check(steps == count - rollbackAtNewestStop() && steps >= 0 && steps <= kRollbackStops);
 }
 
-uint8_t covered[kH][kW * 3];  // the frame the history was opened over
-
-bool windowMatchesCovered(bool keep) {
-  bool same = true;
-  for (int y = 0; y < kH; y++) {
-    uint8_t* row = gUra + y * kFrameStride;
-    if (keep) std::memcpy(covered[y], row, kW * 3);
-    same = same && std::memcmp(covered[y], row, kW * 3) == 0;
-  }
-  return same;
-}
-
 }  // namespace
 
 extern "C" void __wrap__Z5rGamei(int32_t redraw) { if (gPaint) __real__Z5rGamei(redraw); }
@@ -134,7 +122,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (a % 4 == 0 || (a % 4 == 3 && historyAtNewest())) closeHistory();
       else if (a % 4 == 1) scrollHistoryUp();
       else scrollHistoryDown();
-      if (!historyShown()) check(windowMatchesCovered(false));
     } else if (a % 8 < 2) {
       step(101);
     } else if (a % 8 == 2) {  // a run of advances, enough to overflow the stops in a few
@@ -145,7 +132,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       rollBack();
     } else if (NoWait == 0) {  // as the player: not while the reader runs on by itself
       stopSkipAndAutoRead();
-      windowMatchesCovered(true);
       openHistory();
     }
     checkInvariants();

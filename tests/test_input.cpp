@@ -85,8 +85,6 @@ class PlayerInput : public PlayerDirTest {
   }
 };
 
-// Each advance adds 1 to entry 0 of gFlag8.
-const char kCounting[] = "SCENE:1\nFLAG8.PLUS:1\nKEYWAIT:\nGOTO:1\n";
 const Uint8 kDown = SDL_KEYDOWN, kUp = SDL_KEYUP, kQuit = SDL_QUIT;
 const Uint8 kJoyDown = SDL_JOYBUTTONDOWN, kJoyUp = SDL_JOYBUTTONUP;
 

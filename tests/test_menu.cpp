@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <cstring>
-#include <vector>
 
 #include "main/sdl_state.h"
 #include "menu/menu.h"

