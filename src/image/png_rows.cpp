@@ -38,8 +38,8 @@ inline Lanes absLanes(Lanes v) {
   return (v ^ sign) - sign;
 }
 
-// From byte `i` on, with every byte before it already final: the AVX2
-// kernels finish a row's start and leave the rest to this code.
+// From pixel boundary `i` on, with every byte before it already final: the
+// AVX2 kernels do a row's start and leave the rest to this code.
 template <int Bpp>
 void paethRow(uint8_t* out, const uint8_t* in, const uint8_t* above, size_t i, size_t n) {
   Lanes a = {}, c = {};  // left and above-left: zero for the first pixel

@@ -2,8 +2,8 @@
 // lane (a 3-byte pixel spread out with a spare byte). Up has no chain at all;
 // Sub becomes a prefix sum; Average and Paeth stay one pixel after another,
 // since each pixel needs the one left of it finished, but all of a pixel's
-// bytes go at once. Each kernel stops where fewer than 16 bytes of the row
-// are left, and the portable code finishes the row from there.
+// bytes go at once. Each kernel stops where a whole vector no longer fits in
+// the row, and the portable code finishes the row from there.
 #include "image/vector_paths.h"
 
 #if TAVINO_HAS_AVX2
