@@ -103,14 +103,27 @@ void readBytes(png_structp png, png_bytep data, png_size_t n) {
   r->pos += n;
 }
 
+void decodeWithTavino(benchmark::State& state, const Picture& p) {
+  std::memcpy(gfilework, p.file.data(), p.file.size());
+  PngInfo info;
+  if (decodePngPicture(p.file.size(), info) != PngStatus::Ok) state.SkipWithError("decode failed");
+  benchmark::DoNotOptimize(gfilework[0]);
+}
+
+void decodeWithLibpng(const Picture& p, std::vector<png_bytep>& rows) {
+  MemoryReader reader{&p.file, 0};
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  png_set_read_fn(png, &reader, readBytes);
+  png_read_info(png, info);
+  png_read_image(png, rows.data());
+  png_destroy_read_struct(&png, &info, nullptr);
+  benchmark::DoNotOptimize(rows[0][0]);
+}
+
 void BM_PngDecode_Tavino(benchmark::State& state) {
   const Picture& p = picture(int(state.range(0)));
-  for (auto _ : state) {
-    std::memcpy(gfilework, p.file.data(), p.file.size());
-    PngInfo info;
-    if (decodePngPicture(p.file.size(), info) != PngStatus::Ok) state.SkipWithError("decode failed");
-    benchmark::DoNotOptimize(gfilework[0]);
-  }
+  for (auto _ : state) decodeWithTavino(state, p);
   if (std::memcmp(gfilework, p.pixels.data(), p.pixels.size()) != 0)
     state.SkipWithError("wrong pixels");
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(p.pixels.size()));
@@ -123,18 +136,21 @@ void BM_PngDecode_Libpng(benchmark::State& state) {
   Bytes out(p.pixels.size());
   std::vector<png_bytep> rows(kH);
   for (int y = 0; y < kH; y++) rows[y] = &out[size_t(y) * kW * channels];
-  for (auto _ : state) {
-    MemoryReader reader{&p.file, 0};
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    png_set_read_fn(png, &reader, readBytes);
-    png_read_info(png, info);
-    png_read_image(png, rows.data());
-    png_destroy_read_struct(&png, &info, nullptr);
-    benchmark::DoNotOptimize(out[0]);
-  }
+  for (auto _ : state) decodeWithLibpng(p, rows);
   if (out != p.pixels) state.SkipWithError("wrong pixels");
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(p.pixels.size()));
+}
+
+// Player time over libpng time on the same file, alternating.
+void BM_PngRatioToLibpng(benchmark::State& state) {
+  const int channels = int(state.range(0));
+  const Picture& p = picture(channels);
+  Bytes out(p.pixels.size());
+  std::vector<png_bytep> rows(kH);
+  for (int y = 0; y < kH; y++) rows[y] = &out[size_t(y) * kW * channels];
+  timeAgainstReference(state, [&] { decodeWithTavino(state, p); }, [&] { decodeWithLibpng(p, rows); });
+  if (std::memcmp(gfilework, p.pixels.data(), p.pixels.size()) != 0 || out != p.pixels)
+    state.SkipWithError("wrong pixels");
 }
 
 void countBytes(void* context, const uint8_t* bytes, size_t n) {
@@ -195,3 +211,4 @@ BENCHMARK(BM_PngDecode_Libpng)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Inflate_Tavino)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Inflate_Zlib)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InflateRatioToZlib)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PngRatioToLibpng)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond);

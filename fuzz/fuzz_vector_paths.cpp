@@ -2,8 +2,9 @@
 // (sizes and pixels from the input), the IDCT (any coefficients, so sums
 // wrap) and the colour conversion (any samples, whole or half-resolution
 // chroma, rows with or without slack after them), the colour conversion
-// against the per-pixel formula, and the alpha blit (any alpha, either pixel
-// order, any frame bytes). Any difference aborts. Without AVX2 there is
+// against the per-pixel formula, the alpha blit (any alpha, either pixel
+// order, any frame bytes) and the PNG row filters (any type, row and row
+// above, in place or from other bytes). Any difference aborts. Without AVX2 there is
 // nothing to compare.
 #include <cstddef>
 #include <cstdint>
@@ -16,6 +17,7 @@
 #include "image/jpeg_colour.h"
 #include "image/jpeg_idct.h"
 #include "image/jpeg_tables.h"
+#include "image/png_rows.h"
 #include "image/vector_paths.h"
 #include "scenario/engine_state.h"
 
@@ -110,6 +112,33 @@ void checkBlend(Input& in) {
   if (rows[0] != rows[1]) std::abort();
 }
 
+// Unfiltered in place and from separate bytes, on both paths: four equal
+// rows, and the guard bytes around the row untouched.
+void checkUnfilter(Input& in) {
+  const int bytesPerPixel = in.byte() & 1 ? 4 : 3;
+  const int filter = in.byte() % 6;  // 5: an unknown type
+  const bool first = in.byte() % 4 == 0;
+  const size_t rowBytes = size_t(1 + in.byte() % 64) * size_t(bytesPerPixel);
+  constexpr size_t kGuard = 16;
+  std::vector<uint8_t> above(rowBytes), filtered(rowBytes);
+  for (auto& b : above) b = in.byte();
+  for (auto& b : filtered) b = in.byte();
+  std::vector<uint8_t> rows[4];
+  for (int run = 0; run < 4; run++) {
+    chooseAvx2Paths(run & 1);
+    std::vector<uint8_t>& row = rows[run];
+    row.assign(rowBytes + 2 * kGuard, 0xA5);
+    const bool inPlace = run & 2;
+    if (inPlace) std::memcpy(&row[kGuard], filtered.data(), rowBytes);
+    unfilterRow(&row[kGuard], inPlace ? &row[kGuard] : filtered.data(), first ? nullptr : above.data(),
+                rowBytes, bytesPerPixel, filter);
+    for (size_t k = 0; k < kGuard; k++)
+      if (row[k] != 0xA5 || row[kGuard + rowBytes + k] != 0xA5) std::abort();
+  }
+  for (int run = 1; run < 4; run++)
+    if (rows[run] != rows[0]) std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -118,6 +147,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t kernel = in.byte();
   if (kernel >= 240) {  // the blend came last: older inputs keep their meaning
     checkBlend(in);
+    return 0;
+  }
+  if (kernel >= 232) {  // the row filters took a few older inputs' place
+    checkUnfilter(in);
     return 0;
   }
   switch (kernel % 3) {

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "image/vector_paths.h"
+
 namespace {
 
 // Paeth goes a pixel at a time, all its bytes side by side in 16-bit lanes:
@@ -36,10 +38,16 @@ inline Lanes absLanes(Lanes v) {
   return (v ^ sign) - sign;
 }
 
+// From pixel boundary `i` on, with every byte before it already final: the
+// AVX2 kernels do a row's start and leave the rest to this code.
 template <int Bpp>
-void paethRow(uint8_t* row, const uint8_t* above, size_t n) {
+void paethRow(uint8_t* out, const uint8_t* in, const uint8_t* above, size_t i, size_t n) {
   Lanes a = {}, c = {};  // left and above-left: zero for the first pixel
-  for (size_t i = 0; i + Bpp <= n; i += Bpp) {
+  if (i >= Bpp) {
+    a = loadLanes<Bpp>(out + i - Bpp);
+    c = loadLanes<Bpp>(above + i - Bpp);
+  }
+  for (; i + Bpp <= n; i += Bpp) {
     const Lanes b = loadLanes<Bpp>(above + i);
     const Lanes pa = b - c;  // p - a, with p = a + b - c
     const Lanes pb = a - c;  // p - b
@@ -48,53 +56,64 @@ void paethRow(uint8_t* row, const uint8_t* above, size_t n) {
     const Lanes takeA = (absA <= absB) & (absA <= pc);
     const Lanes takeB = absB <= pc;
     const Lanes predicted = (takeA & a) | (~takeA & ((takeB & b) | (~takeB & c)));
-    a = (loadLanes<Bpp>(row + i) + predicted) & 0xFF;
-    storeLanes<Bpp>(row + i, a);
+    a = (loadLanes<Bpp>(in + i) + predicted) & 0xFF;
+    storeLanes<Bpp>(out + i, a);
     c = b;
   }
 }
 
 // The pixel size is a template argument so the per-byte loops unroll for the
-// two sizes the loader accepts.
+// two sizes the loader accepts. Bytes before `i` are final already; the
+// first pixel's bytes see 0 on their left.
 template <int Bpp>
-void unfilter(uint8_t* row, const uint8_t* above, size_t n, int filter) {
+void unfilter(uint8_t* out, const uint8_t* in, const uint8_t* above, size_t i, size_t n,
+              int filter) {
   switch (filter) {
     case 1:  // Sub
-      for (size_t i = Bpp; i < n; i++) row[i] = uint8_t(row[i] + row[i - Bpp]);
+      for (; i < n && i < Bpp; i++) out[i] = in[i];
+      for (; i < n; i++) out[i] = uint8_t(in[i] + out[i - Bpp]);
       return;
     case 2:  // Up
-      if (!above) return;
-      for (size_t i = 0; i < n; i++) row[i] = uint8_t(row[i] + above[i]);
+      if (!above) break;
+      for (; i < n; i++) out[i] = uint8_t(in[i] + above[i]);
       return;
     case 3:  // Average
       if (!above) {
-        for (size_t i = Bpp; i < n; i++) row[i] = uint8_t(row[i] + (row[i - Bpp] >> 1));
+        for (; i < n && i < Bpp; i++) out[i] = in[i];
+        for (; i < n; i++) out[i] = uint8_t(in[i] + (out[i - Bpp] >> 1));
         return;
       }
-      for (size_t i = 0; i < Bpp && i < n; i++) row[i] = uint8_t(row[i] + (above[i] >> 1));
-      for (size_t i = Bpp; i < n; i++)
-        row[i] = uint8_t(row[i] + ((unsigned(row[i - Bpp]) + above[i]) >> 1));
+      for (; i < n && i < Bpp; i++) out[i] = uint8_t(in[i] + (above[i] >> 1));
+      for (; i < n; i++) out[i] = uint8_t(in[i] + ((unsigned(out[i - Bpp]) + above[i]) >> 1));
       return;
     case 4:  // Paeth; with nothing above it predicts the left byte, like Sub
-      if (!above) {
-        for (size_t i = Bpp; i < n; i++) row[i] = uint8_t(row[i] + row[i - Bpp]);
-        return;
-      }
-      paethRow<Bpp>(row, above, n);
+      if (!above) return unfilter<Bpp>(out, in, above, i, n, 1);
+      paethRow<Bpp>(out, in, above, i, n);
       return;
     default:  // None, and unknown types: the row stays as stored
-      return;
+      break;
   }
+  if (out != in && i < n) std::memcpy(out + i, in + i, n - i);
 }
 
 }  // namespace
 
-void unfilterRow(uint8_t* row, const uint8_t* above, size_t rowBytes, int bytesPerPixel,
-                 int filter) {
+#if TAVINO_HAS_AVX2
+size_t unfilterRowStartAvx2(uint8_t* out, const uint8_t* in, const uint8_t* above, size_t rowBytes,
+                            int bytesPerPixel, int filter);
+#endif
+
+void unfilterRow(uint8_t* out, const uint8_t* in, const uint8_t* above, size_t rowBytes,
+                 int bytesPerPixel, int filter) {
+  size_t done = 0;
+#if TAVINO_HAS_AVX2
+  if (avx2PathsEnabled())
+    done = unfilterRowStartAvx2(out, in, above, rowBytes, bytesPerPixel, filter);
+#endif
   if (bytesPerPixel == 4) {
-    unfilter<4>(row, above, rowBytes, filter);
+    unfilter<4>(out, in, above, done, rowBytes, filter);
   } else {
-    unfilter<3>(row, above, rowBytes, filter);
+    unfilter<3>(out, in, above, done, rowBytes, filter);
   }
 }
 
@@ -107,15 +126,23 @@ void PngRowBuilder::feed(const uint8_t* bytes, size_t count) {
       continue;
     }
     uint8_t* row = out + size_t(rowsDone) * rowBytes;
-    const size_t take = std::min(count, rowBytes - fill);
-    std::memcpy(row + fill, bytes, take);
-    fill += take;
-    bytes += take;
-    count -= take;
-    if (fill == rowBytes) {
-      unfilterRow(row, rowsDone ? row - rowBytes : nullptr, rowBytes, bytesPerPixel, filter);
-      rowsDone++;
-      filter = -1;
+    const uint8_t* above = rowsDone ? row - rowBytes : nullptr;
+    if (fill == 0 && count >= rowBytes) {
+      // A whole row at hand is unfiltered straight out of the decompressor's
+      // bytes, without a copy first.
+      unfilterRow(row, bytes, above, rowBytes, bytesPerPixel, filter);
+      bytes += rowBytes;
+      count -= rowBytes;
+    } else {
+      const size_t take = std::min(count, rowBytes - fill);
+      std::memcpy(row + fill, bytes, take);
+      fill += take;
+      bytes += take;
+      count -= take;
+      if (fill < rowBytes) return;
+      unfilterRow(row, row, above, rowBytes, bytesPerPixel, filter);
     }
+    rowsDone++;
+    filter = -1;
   }
 }

@@ -6,11 +6,13 @@
 #include <cstddef>
 #include <cstdint>
 
-// Undoes one PNG filter in place. `above` is the already unfiltered previous
-// row, or null for the first row (which sees zeros above). A filter type
-// above 4 leaves the row as stored.
-void unfilterRow(uint8_t* row, const uint8_t* above, size_t rowBytes, int bytesPerPixel,
-                 int filter);
+// Undoes one PNG filter: `out` gets the unfiltered row of the filtered bytes
+// `in`, which may be the very same bytes (in place) but may not overlap them
+// otherwise. `above` is the already unfiltered previous row, or null for the
+// first row (which sees zeros above). A filter type above 4 leaves the row
+// as stored.
+void unfilterRow(uint8_t* out, const uint8_t* in, const uint8_t* above, size_t rowBytes,
+                 int bytesPerPixel, int filter);
 
 struct PngRowBuilder {
   uint8_t* out;          // packed rows, top row first
