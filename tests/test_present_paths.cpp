@@ -1,0 +1,78 @@
+// The presenter and the message window against their plain forms: SDL's own
+// blit of the whole converted frame is the oracle for what the screen shows,
+// and every kernel runs on both the AVX2 and the portable path.
+#include <gtest/gtest.h>
+#include <SDL.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "display/display.h"
+#include "image/vector_paths.h"
+#include "main/sdl_state.h"
+#include "scenario/engine_state.h"
+#include "support/test_support.h"
+
+namespace {
+
+// Runs `check` once on each path this machine has, then restores the choice.
+template <class Check>
+void onEveryPath(Check check) {
+  const bool before = avx2PathsEnabled();
+  for (bool avx2 : {false, true}) {
+    if (chooseAvx2Paths(avx2) != avx2) continue;
+    SCOPED_TRACE(avx2 ? "AVX2" : "portable");
+    check();
+  }
+  chooseAvx2Paths(before);
+}
+
+std::vector<uint8_t> rowsOf(const SDL_Surface* s) {
+  std::vector<uint8_t> bytes;
+  const auto* p = static_cast<const uint8_t*>(s->pixels);
+  for (int y = 0; y < s->h; y++, p += s->pitch) bytes.insert(bytes.end(), p, p + s->w * s->format->BytesPerPixel);
+  return bytes;
+}
+
+}  // namespace
+
+TEST(PresentPaths, ScreenShowsWhatABlitOfTheWholeFrameShows) {
+  ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+  // Smaller than the design size, exact, full screens past the frame in one
+  // or both directions, odd widths for the kernels' tails, and screens whose
+  // format SDL must convert to.
+  const struct { int w, h, bpp; } screens[] = {{1280, 720, 32}, {1920, 1080, 32}, {576, 384, 32},
+      {2560, 1440, 32}, {2001, 1000, 32}, {1023, 1083, 32}, {7, 5, 32}, {800, 600, 24}, {2000, 1100, 16}};
+  std::mt19937 rng(14);
+  for (int i = 0; i < kFrameBytes; i++) gUra[i] = uint8_t(rng());
+  std::vector<uint32_t> whole(kFrameW * kFrameH);
+  for (int i = 0; i < kFrameW * kFrameH; i++)
+    whole[i] = uint32_t(gUra[3 * i]) << 16 | uint32_t(gUra[3 * i + 1]) << 8 | gUra[3 * i + 2];
+  for (const auto& s : screens) {
+    SCOPED_TRACE(std::to_string(s.w) + "x" + std::to_string(s.h) + "x" + std::to_string(s.bpp));
+    onEveryPath([&] {
+      screen = SDL_SetVideoMode(s.w, s.h, s.bpp, SDL_HWSURFACE);
+      ASSERT_NE(screen, nullptr) << SDL_GetError();
+      // What the screen held before stays where no frame pixel lands.
+      auto* first = static_cast<uint8_t*>(screen->pixels);
+      const uint8_t seed = uint8_t(rng());
+      for (int i = 0; i < screen->h * screen->pitch; i++) first[i] = uint8_t(i * 167 + seed);
+      const SDL_PixelFormat* f = screen->format;
+      SDL_Surface* want = SDL_CreateRGBSurface(SDL_SWSURFACE, s.w, s.h, f->BitsPerPixel, f->Rmask, f->Gmask,
+                                               f->Bmask, f->Amask);
+      ASSERT_NE(want, nullptr);
+      std::memcpy(want->pixels, screen->pixels, size_t(screen->h) * screen->pitch);
+      SDL_Surface* frame = SDL_CreateRGBSurfaceFrom(whole.data(), kFrameW, kFrameH, 32, kFrameW * 4,
+                                                    0x00FF0000, 0x0000FF00, 0x000000FF, 0);
+      SDL_UpperBlit(frame, nullptr, want, nullptr);
+      SDL_FreeSurface(frame);
+
+      SDLview();
+      EXPECT_TRUE(rowsOf(screen) == rowsOf(want));
+      SDL_FreeSurface(want);
+    });
+  }
+  screen = nullptr;
+  SDL_Quit();
+}
