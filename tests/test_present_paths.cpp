@@ -15,6 +15,7 @@
 #include "main/sdl_state.h"
 #include "scenario/engine_state.h"
 #include "support/test_support.h"
+#include "text/text.h"
 
 namespace {
 
@@ -97,4 +98,53 @@ TEST(PresentPaths, WindowTintIsTheSameOnEveryPath) {
       else EXPECT_TRUE(std::equal(portable.begin(), portable.end(), gUra));
     });
   }
+}
+
+namespace {
+
+// The glyph drawer put plainly: all three channels expanded and scaled, the
+// whole 96 x 96 work image painted into `frame`.
+void plainGlyph(std::vector<uint8_t>& frame, const uint8_t* cell, int fs, int x, int y, uint32_t colour) {
+  std::vector<uint8_t> a(96 * 288), b(96 * 288);
+  for (int j = 0; j < 96; j++)
+    for (int c = 0; c < 96; c++)
+      if (cell[j * 12 + c / 8] & (0x80 >> c % 8)) std::memset(&a[(95 - j) * 288 + c * 3], 255, 3);
+  if (fs == 96) b = a;
+  else rOPGresizeFont(b.data(), fs, fs, a.data(), 96, 96);
+  const uint8_t ink[3] = {uint8_t(colour >> 16), uint8_t(colour >> 8), uint8_t(colour)};
+  for (int row = 0; row < 96; row++) {
+    bool inInk = false;
+    for (int c = 0; c < 96; c++) {
+      const bool on = b[row * 288 + c * 3] != 0;
+      if (inInk && x + c >= 0 && x + c < kFrameW && y + row >= 0 && y + row < kFrameH) {
+        uint8_t* p = frame.data() + (y + row) * kFrameStride + (x + c) * 3;
+        for (int k = 0; k < 3; k++) p[k] = on ? ink[k] : uint8_t((p[k] >> 1) + (ink[k] >> 1));
+      }
+      inInk = on;
+    }
+  }
+}
+
+}  // namespace
+
+TEST(PresentPaths, GlyphsDrawAsThePlainDrawerAtEverySize) {
+  // Page 1, cell 92 (the character 0x82 0xA0): sparse noise, a solid block
+  // and single-pixel runs, so scaled runs start, end and vanish everywhere.
+  uint8_t* cell = gfont + 217792 + 62 + 92 * 1152;
+  std::mt19937 rng(5);
+  for (int i = 0; i < 1152; i++) cell[i] = uint8_t(rng() & rng() & rng());
+  for (int j = 30; j < 60; j++) cell[j * 12 + 4] = 0xFF, cell[j * 12 + 5] = 0xAA;
+  std::vector<uint8_t> want(kFrameBytes);
+  for (auto& v : want) v = uint8_t(rng());
+  std::memcpy(gUra, want.data(), kFrameBytes);
+  const int spots[][2] = {{100, 200}, {-40, 1040}, {1870, -30}};
+  for (int fs = 1; fs <= 96; fs++) {
+    for (const auto& s : spots) {
+      SystemFontSize = fs;
+      TextOut2(s[0] + fs, s[1], "\x82\xA0", 2, 0x80FF13 + fs, 0);
+      plainGlyph(want, cell, fs, s[0] + fs, s[1], 0x80FF13 + fs);
+    }
+    ASSERT_TRUE(std::equal(want.begin(), want.end(), gUra)) << "font size " << fs;
+  }
+  SystemFontSize = 0;
 }
