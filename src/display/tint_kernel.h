@@ -6,10 +6,10 @@
 #include "image/vector_paths.h"
 
 #if TAVINO_HAS_AVX2
-// Tints the first whole multiple of 32 of `count` pixels (three bytes each)
-// at p as the window tint does, and returns how many it tinted; 0 for a
-// green target it has no form for.
-int tintPixelsAvx2(uint8_t* p, int count, int greenTarget);
+// Tints `count` pixels in each of `rows` frame rows from `first` as the
+// window tint does; false, touching nothing, for a green target it has no
+// form for.
+bool tintRowsAvx2(uint8_t* first, int rows, int count, int greenTarget);
 #else
-inline int tintPixelsAvx2(uint8_t*, int, int) { return 0; }
+inline bool tintRowsAvx2(uint8_t*, int, int, int) { return false; }
 #endif

@@ -37,15 +37,12 @@ void tint(int y0, int y1, int x0, int x1, int greenTarget) {
   if (y1 > kFrameH) y1 = kFrameH;
   if (x0 < 0) x0 = 0;
   if (x1 > kFrameW) x1 = kFrameW;
-  const bool avx2 = avx2PathsEnabled();
+  if (y1 <= y0 || x1 <= x0) return;
+  if (avx2PathsEnabled() && tintRowsAvx2(gUra + y0 * kFrameStride + x0 * 3, y1 - y0, x1 - x0, greenTarget))
+    return;
   for (int y = y0; y < y1; y++) {
     uint8_t* p = gUra + y * kFrameStride + x0 * 3;
-    int x = x0;
-    if (avx2 && x1 > x0) {
-      const int done = tintPixelsAvx2(p, x1 - x0, greenTarget);
-      x += done, p += 3 * done;
-    }
-    for (; x < x1; x++, p += 3) {
+    for (int x = x0; x < x1; x++, p += 3) {
       const int g = (p[1] + greenTarget) >> 1;
       p[0] = static_cast<uint8_t>((p[0] + 255) >> 1);
       p[1] = static_cast<uint8_t>(g > 255 ? 255 : g);
