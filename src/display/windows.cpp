@@ -3,6 +3,7 @@
 // a double-byte character advances 2 * (FS/2 + 2) pixels.
 #include <cstdio>
 
+#include "display/tint_kernel.h"
 #include "display/windows.h"
 #include "scenario/engine_state.h"
 #include "text/text.h"
@@ -36,6 +37,9 @@ void tint(int y0, int y1, int x0, int x1, int greenTarget) {
   if (y1 > kFrameH) y1 = kFrameH;
   if (x0 < 0) x0 = 0;
   if (x1 > kFrameW) x1 = kFrameW;
+  if (y1 <= y0 || x1 <= x0) return;
+  if (avx2PathsEnabled() && tintRowsAvx2(gUra + y0 * kFrameStride + x0 * 3, y1 - y0, x1 - x0, greenTarget))
+    return;
   for (int y = y0; y < y1; y++) {
     uint8_t* p = gUra + y * kFrameStride + x0 * 3;
     for (int x = x0; x < x1; x++, p += 3) {

@@ -15,6 +15,44 @@ void drawCell(const GlyphCell& g, int x, int y, int32_t colour, int unused) {
   fontview3(g.page, g.cell * kGlyphCellBytes, x, y, colour, unused);
 }
 
+// rOPGresizeFont over the first `channels` bytes of each pixel; the others
+// are left as they were.
+void resizeGlyph(uint8_t* dst, int dw, int dh, const uint8_t* src, int sw, int sh, int channels) {
+  // Both images are 96 x 96 work images; other sizes would leave them.
+  if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0 || dw > kGlyphSide || dh > kGlyphSide ||
+      sw > kGlyphSide || sh > kGlyphSide)
+    return;
+  const double sx = double(sw) / dw, sy = double(sh) / dh;
+  // Every row samples the same columns: worked out once.
+  int ix0[kGlyphSide], ix1[kGlyphSide];
+  double tx[kGlyphSide];
+  for (int x = 0; x < dw; x++) {
+    const double fx = x * sx;
+    ix0[x] = int(fx);
+    tx[x] = fx - ix0[x];
+    ix1[x] = ix0[x] + 1 < sw ? ix0[x] + 1 : sw - 1;
+  }
+  for (int y = 0; y < dh; y++) {
+    const double fy = y * sy;
+    const int iy = int(fy);
+    const double ty = fy - iy;
+    // When shrinking the neighbour is always inside; the clamp only guards enlarging.
+    const int iy1 = iy + 1 < sh ? iy + 1 : sh - 1;
+    const uint8_t* row0 = src + iy * kWorkStride;
+    const uint8_t* row1 = src + iy1 * kWorkStride;
+    uint8_t* out = dst + y * kWorkStride;
+    for (int x = 0; x < dw; x++) {
+      for (int ch = 0; ch < channels; ch++) {
+        const int p = row0[ix0[x] * 3 + ch], below = row1[ix0[x] * 3 + ch];
+        const int pr = row0[ix1[x] * 3 + ch], belowRight = row1[ix1[x] * 3 + ch];
+        const int left = int(p + (below - p) * ty);
+        const int right = int(pr + (belowRight - pr) * ty);
+        out[x * 3 + ch] = uint8_t(int(left + (right - left) * tx[x]));
+      }
+    }
+  }
+}
+
 }  // namespace
 
 // Pairs are taken whole, so the byte at text[len] may be read (and drawn when
@@ -53,9 +91,14 @@ void fontview3(int page, int cellOffset, int x, int y, int32_t colour, int) {
   // Nothing of the 96 x 96 area would land in the frame.
   if (x <= -kGlyphSide || x >= kFrameW || y <= -kGlyphSide || y >= kFrameH) return;
 
+  const int fs = SystemFontSize;
+  if (fs <= 0 || fs > kGlyphSide) return;  // no glyph of that size has any ink
+
   const uint8_t r = uint8_t(colour >> 16), g = uint8_t(colour >> 8), b = uint8_t(colour);
+  // Only the red byte of the work images decides ink, and the scaler treats
+  // the three channels alike: green and blue are neither set nor scaled.
   uint8_t a[kWorkBytes] = {};
-  uint8_t scaled[kWorkBytes] = {};
+  uint8_t scaled[kWorkBytes];
 
   const uint8_t* cell = gfont + start;
   for (int j = 0; j < kGlyphSide; j++) {
@@ -64,16 +107,18 @@ void fontview3(int page, int cellOffset, int x, int y, int32_t colour, int) {
     for (int k = 0; k < kGlyphRowBytes; k++) {
       if (!bits[k]) continue;  // most of a glyph is blank
       for (int c = k * 8; c < k * 8 + 8; c++) {
-        if (bits[k] & (0x80 >> (c & 7))) std::memset(row + c * 3, 255, 3);
+        if (bits[k] & (0x80 >> (c & 7))) row[c * 3] = 255;
       }
     }
   }
 
-  const int fs = SystemFontSize;
-  if (fs != kGlyphSide)
-    rOPGresizeFont(scaled, fs, fs, a, kGlyphSide, kGlyphSide);
-  else
-    std::memcpy(scaled, a, kWorkBytes);
+  const uint8_t* ink = a;
+  if (fs != kGlyphSide) {
+    // The painting reads the column after the glyph too: it must be blank.
+    for (int row = 0; row < fs; row++) scaled[row * kWorkStride + fs * 3] = 0;
+    resizeGlyph(scaled, fs, fs, a, kGlyphSide, kGlyphSide, 1);
+    ink = scaled;
+  }
 
   // A scaled glyph leaves the rest of the work image empty: nothing happens
   // below its rows or after its last column plus the blended one.
@@ -83,7 +128,7 @@ void fontview3(int page, int cellOffset, int x, int y, int32_t colour, int) {
     const int fy = y + row;
     if (fy < 0 || fy >= kFrameH) continue;
     uint8_t* line = gUra + long(fy) * kFrameStride;
-    const uint8_t* src = scaled + row * kWorkStride;
+    const uint8_t* src = ink + row * kWorkStride;
     bool inInk = false;
     for (int c = 0; c < cols; c++) {
       const bool ink = src[c * 3] != 0;
@@ -109,32 +154,5 @@ void fontview3(int page, int cellOffset, int x, int y, int32_t colour, int) {
 }
 
 void rOPGresizeFont(uint8_t* dst, int dw, int dh, const uint8_t* src, int sw, int sh) {
-  // Both images are 96 x 96 work images; other sizes would leave them.
-  if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0 || dw > kGlyphSide || dh > kGlyphSide ||
-      sw > kGlyphSide || sh > kGlyphSide)
-    return;
-  const double sx = double(sw) / dw, sy = double(sh) / dh;
-  for (int y = 0; y < dh; y++) {
-    const double fy = y * sy;
-    const int iy = int(fy);
-    const double ty = fy - iy;
-    // When shrinking the neighbour is always inside; the clamp only guards enlarging.
-    const int iy1 = iy + 1 < sh ? iy + 1 : sh - 1;
-    const uint8_t* row0 = src + iy * kWorkStride;
-    const uint8_t* row1 = src + iy1 * kWorkStride;
-    uint8_t* out = dst + y * kWorkStride;
-    for (int x = 0; x < dw; x++) {
-      const double fx = x * sx;
-      const int ix = int(fx);
-      const double tx = fx - ix;
-      const int ix1 = ix + 1 < sw ? ix + 1 : sw - 1;
-      for (int ch = 0; ch < 3; ch++) {
-        const int p = row0[ix * 3 + ch], below = row1[ix * 3 + ch];
-        const int pr = row0[ix1 * 3 + ch], belowRight = row1[ix1 * 3 + ch];
-        const int left = int(p + (below - p) * ty);
-        const int right = int(pr + (belowRight - pr) * ty);
-        out[x * 3 + ch] = uint8_t(int(left + (right - left) * tx));
-      }
-    }
-  }
+  resizeGlyph(dst, dw, dh, src, sw, sh, 3);
 }
