@@ -50,6 +50,13 @@ const std::string& sceneDirectory() {
     char name[] = "/tmp/tavino-frame-bench-XXXXXX";
     if (!mkdtemp(name)) return std::string();
     const std::string d = std::string(name) + "/";
+    // Seven megabytes of pictures per run: gone when the run ends.
+    static std::string removeAtExit;
+    removeAtExit = d;
+    std::atexit([] {
+      for (const char* file : {"1.jpg", "2.png", "3.png", "sinario.txt"}) std::remove((removeAtExit + file).c_str());
+      std::remove(removeAtExit.c_str());
+    });
     const auto& jpeg = benchJpegPhotograph();
     const auto& png = benchPngPhotograph(4);
     if (!writeBytes(d + "1.jpg", jpeg.data(), jpeg.size()) ||
