@@ -1,12 +1,11 @@
-// The composition memo against composing every time. One walk of scene
-// changes runs twice: with the memo, and with the memo forgotten after every
-// presented frame. After each step every buffer and value the compositor
-// leaves must be the same in both runs, and the memo run must paint exactly
-// where the scene could have changed.
+// The composition memo against composing every time: one walk of scene
+// changes, run with the memo and with it forgotten after every frame, must
+// leave the same buffers after every step, and the memo run paints (P) only
+// where the scene may have changed.
 #include <cstring>
 #include <functional>
+#include <string>
 #include <string_view>
-#include <vector>
 
 #include "display/composition_memo.h"
 #include "display/display.h"
@@ -17,145 +16,83 @@
 
 namespace {
 
-// Pictures in the cache: `seed` varies every byte, so that a picture stored
-// again under the same number differs from the one it replaces.
-void storePicture(int32_t number, int width, int height, int bpp, uint32_t seed) {
+// `seed` changes every byte; pictures with alpha have runs of 0, 255 and 128.
+void store(int32_t number, int width, int height, int bpp, uint32_t seed) {
   Bytes px(size_t(width) * height * bpp);
-  uint32_t s = seed * 2654435761u + 1;
-  for (size_t i = 0; i < px.size(); i++) px[i] = uint8_t((s = s * 1103515245u + 12345u) >> 24);
-  if (bpp == 4) {
-    // Runs of transparent, opaque and half-covering pixels.
-    for (size_t p = 0; p < px.size() / 4; p++) px[p * 4 + 3] = (p / 37) % 3 == 0 ? 0 : (p / 37) % 3 == 1 ? 255 : 128;
-  } else {
-    for (size_t p = 0; p < px.size() / 3; p += 5) std::memcpy(&px[p * 3], px.data(), 3);  // key colour
-  }
+  for (size_t i = 0; i < px.size(); i++)
+    px[i] = bpp == 4 && i % 4 == 3 ? "\x00\xff\x80"[i / 148 % 3] : uint8_t((i * i + seed) * 2654435761u >> 24);
   cacheStorePicture(number, px.data(), width, height, bpp);
 }
 
-void storeScene(uint32_t seed) {
-  storePicture(1, 1920, 1080, 3, seed);  // backgrounds
-  storePicture(2, 1920, 1080, 3, seed + 1);
-  storePicture(3, 1280, 720, 3, seed + 2);   // does not cover the frame
-  storePicture(4, 1920, 1080, 4, seed + 3);  // has alpha
-  storePicture(10, 640, 900, 4, seed + 4);   // characters
-  storePicture(11, 500, 700, 3, seed + 5);
-  storePicture(12, 700, 1000, 4, seed + 6);
+void storePictures(uint32_t seed) {  // 3 does not cover the frame, 4 has alpha
+  const int pictures[][4] = {{1, 1920, 1080, 3}, {3, 1280, 720, 3}, {4, 1920, 1080, 4},
+                             {10, 640, 900, 4},  {11, 500, 700, 3},  {12, 700, 1000, 4}};
+  for (const auto& p : pictures) store(p[0], p[1], p[2], p[3], seed + uint32_t(p[0]));
 }
 
-void scene(int32_t background, int32_t left, int32_t centre, int32_t right) {
-  HaikeiCG = background;
-  CharaCG[0] = centre, CharaCG[1] = left, CharaCG[2] = right;
+void scene() {  // from the cache, with an overlay type its layer cannot load
+  HaikeiCG = 1, HaikeiCGtype = 0x336699, KoukeiCG = 99, KoukeiCGtype = 2;
+  CharaCG[0] = 11, CharaCG[1] = 10, CharaCG[2] = 12;
 }
 
-struct Step {
-  const char* name;
+const struct Step {
   std::function<void()> change;
   int redraw;
-  bool paints;  // with the memo
+  char memo;  // P: the memo run paints; -: it keeps the buffers
+} kWalk[] = {
+    {[] { HaikeiCGtype = 0x336699; }, 1, 'P'}, {[] {}, 1, '-'}, {scene, 1, 'P'},
+    {[] { std::strcpy(Msg1, "\x82\xa0"); }, 0, '-'}, {[] { gWindowsHidden = true; }, 1, '-'},
+    {[] { CgBright = 1, CgBrighttype = 60; }, 1, 'P'}, {[] {}, 1, '-'}, {[] { CgBright = 0; }, 1, 'P'},
+    {[] {  // evicted, and other pictures stored under the same numbers
+       for (int n = 0; n < kCacheEntries; n++) store(200 + n, 1, 1, 3, n);
+       storePictures(7);
+     }, 1, 'P'},
+    {[] { w = 1920, h = 1080; }, 1, 'P'}, {[] {}, 1, '-'},
+    {[] { ASSERT_TRUE(rollBackOneStop()); }, 0, '-'},  // to a stop never composed
+    {scene, 1, 'P'}, {[] { CharaCG[1] = 0; }, 1, 'P'}, {[] { w = 576, h = 384; }, 1, 'P'}, {[] {}, 1, '-'},
+    {[] { resizeX = 300, resizeY = 200; }, 1, 'P'},  // as a stop of another window holds them
+    {[] { CharaCGtype[0] = 2; }, 1, 'P'}, {[] { cacheRelease(cash_get2(11)); }, 1, 'P'},
+    {[] { KoukeiCG = 5, KoukeiCGtype = 1; }, 1, 'P'}, {[] {}, 1, 'P'},  // through the BMP loader
+    {[] { KoukeiCG = 0, HaikeiCG = 3; }, 1, 'P'}, {[] {}, 1, 'P'}, {[] { HaikeiCG = 4; }, 1, 'P'}, {[] {}, 1, 'P'},
 };
 
-const Step kWalk[] = {
-    {"fill colour", [] { HaikeiCGtype = 0x336699; }, 1, true},
-    {"the same fill", [] {}, 1, false},
-    {"cached background and characters", [] { scene(1, 10, 11, 12); }, 1, true},
-    {"the same scene", [] {}, 1, false},
-    {"text only", [] { std::strcpy(Msg1, "\x82\xa0"); }, 0, false},
-    {"windows hidden", [] { gWindowsHidden = true; }, 1, false},
-    {"frozen display", [] { SystemMode = 1, gWindowsHidden = false; }, 1, false},
-    {"one character changed", [] { SystemMode = 0, CharaCG[1] = 0; }, 1, true},
-    {"an overlay type its layer cannot load", [] { KoukeiCG = 99, KoukeiCGtype = 2; }, 1, true},
-    {"the same scene", [] {}, 1, false},
-    {"brightness on", [] { CgBright = 1, CgBrighttype = 60; }, 1, true},
-    {"the same brightness", [] {}, 1, false},
-    {"brightness off", [] { CgBright = 0; }, 1, true},
-    {"pictures evicted and others stored under the same numbers",
-     [] {
-       for (int n = 0; n < kCacheEntries; n++) storePicture(200 + n, 1, 1, 3, n);
-       storeScene(7);
-     },
-     1, true},
-    {"the same scene", [] {}, 1, false},
-    {"window of the design size", [] { w = 1920, h = 1080; }, 1, true},
-    {"the same scene", [] {}, 1, false},
-    {"back to the first stop, never composed", [] { ASSERT_TRUE(rollBackOneStop()); }, 0, false},
-    {"the scene before the rollback",
-     [] { scene(1, 0, 11, 12), KoukeiCG = 99, KoukeiCGtype = 2, HaikeiCGtype = 0x336699, CgBrighttype = 60; },
-     1, true},
-    {"a small window", [] { w = 576, h = 384; }, 1, true},
-    {"the same scene", [] {}, 1, false},
-    {"a picture area put back from another window", [] { resizeX = 300, resizeY = 200; }, 1, true},
-    {"a character whose type this layer cannot load", [] { CharaCGtype[0] = 2; }, 1, true},
-    {"that character gone from the cache", [] { cacheRelease(cash_get2(11)); }, 1, true},
-    {"scaled afresh for another window in between",
-     [] {
-       cashok = 0, w = 800, h = 600;
-       rGame(0);
-       w = 576, h = 384;
-     },
-     1, true},
-    {"an overlay through the BMP loader", [] { KoukeiCG = 5, KoukeiCGtype = 1; }, 1, true},
-    {"the same overlay, loaded again", [] {}, 1, true},
-    {"a background that does not cover", [] { KoukeiCG = 0, HaikeiCG = 3; }, 1, true},
-    {"the same, blended again over the uncovered part", [] {}, 1, true},
-    {"a background with alpha", [] { HaikeiCG = 4; }, 1, true},
-    {"the same", [] {}, 1, true},
-    {"a background nothing draws", [] { HaikeiCG = 77, HaikeiCGtype = 9; }, 1, true},
-    {"the same", [] {}, 1, true},
-};
-
-uint64_t digest(const uint8_t* bytes, size_t n) {
-  return std::hash<std::string_view>{}(std::string_view(reinterpret_cast<const char*>(bytes), n));
-}
-
-struct Outcome {
-  uint64_t scene, scaled, window, presented;
-  int32_t cashok;
-  double resizeX, resizeY;
-  bool painted, composes;  // composes: asked to compose, not frozen
-};
-
-std::vector<Outcome> walk(bool memo) {
+// Digests of every buffer and value rGame leaves after each step, and which steps painted.
+std::pair<std::vector<uint64_t>, std::string> walk(bool memo) {
   engineStateClear();
   clearHistoryAndRollback();
   gWindowsHidden = false;
   gFrameHook = memo ? nullptr : forgetComposition;
-  w = 1280, h = 720, resizeX = w, resizeY = h, SystemFontSize = 48;
-  SystemSizeW = 1920, SystemSizeH = 1080;
+  w = 1280, h = 720, resizeX = w, resizeY = h, SystemFontSize = 48, SystemSizeW = 1920, SystemSizeH = 1080;
   writeFile("5.jpg", makeBmp(300, 200, 24, [](int x, int y) { return Rgb{uint8_t(x), uint8_t(y), 9}; }));
-  storeScene(1);
-  noteWaitingStatement();  // a stop before anything was composed, and the one the player is at
+  storePictures(1);
+  noteWaitingStatement();  // a stop before anything is composed, and the one the player is at
   noteWaitingStatement();
-  std::vector<Outcome> out;
+  std::pair<std::vector<uint64_t>, std::string> out;
   for (const Step& step : kWalk) {
     const uint64_t before = compositionsPainted();
     step.change();
     rGame(step.redraw);
-    out.push_back({digest(gHaikeiBits, kFrameBytes), digest(gUraCash, kFrameBytes), digest(gUra, kFrameBytes),
-                   digest(reinterpret_cast<const uint8_t*>(pix), size_t(kFrameW) * kFrameH * 4), cashok, resizeX,
-                   resizeY, compositionsPainted() != before, step.redraw != 0 && SystemMode != 1});
+    const double resize[2] = {resizeX, resizeY};
+    const std::pair<const void*, size_t> values[] = {{&cashok, sizeof cashok}, {resize, sizeof resize},
+        {gHaikeiBits, kFrameBytes}, {gUraCash, kFrameBytes}, {gUra, kFrameBytes}, {pix, size_t(kFrameW) * kFrameH * 4}};
+    uint64_t d = 0;
+    for (const auto& [at, size] : values)
+      d = d * 1000003 ^ std::hash<std::string_view>{}({static_cast<const char*>(at), size});
+    out.first.push_back(d);
+    out.second += compositionsPainted() != before ? 'P' : '-';
   }
   gFrameHook = nullptr;
   return out;
 }
 
-TEST_F(PlayerDirTest, CompositionMemoLeavesWhatComposingAnewLeavesAndSkipsOnlyRepeats) {
-  const std::vector<Outcome> full = walk(false), memo = walk(true);
-  for (size_t i = 0; i < std::size(kWalk); i++) {
-    SCOPED_TRACE(std::to_string(i) + ": " + kWalk[i].name);
-    const Outcome &a = memo[i], &b = full[i];
-    EXPECT_EQ(a.scene, b.scene) << "gHaikeiBits";
-    EXPECT_EQ(a.scaled, b.scaled) << "gUraCash";
-    EXPECT_EQ(a.window, b.window) << "gUra";
-    EXPECT_EQ(a.presented, b.presented) << "pix";
-    EXPECT_EQ((std::vector<double>{double(a.cashok), a.resizeX, a.resizeY}),
-              (std::vector<double>{double(b.cashok), b.resizeX, b.resizeY}));
-    EXPECT_EQ(a.painted, kWalk[i].paints);
-    EXPECT_EQ(b.painted, b.composes) << "composing anew paints every time";
-  }
-  // Blending again really changes the uncovered part: keeping it would show.
-  for (size_t i = 1; i < std::size(kWalk); i++)
-    if (std::string_view(kWalk[i].name).find("blended again") != std::string_view::npos)
-      EXPECT_NE(full[i].scene, full[i - 1].scene);
+TEST_F(PlayerDirTest, CompositionMemoLeavesWhatComposingAnewLeaves) {
+  const auto full = walk(false), memo = walk(true);
+  std::string painted, paintedAnew;
+  for (const Step& step : kWalk) painted += step.memo, paintedAnew += step.redraw ? 'P' : '-';
+  EXPECT_EQ(memo.second, painted);
+  EXPECT_EQ(full.second, paintedAnew);
+  for (size_t i = 0; i < std::size(kWalk); i++) EXPECT_EQ(memo.first[i], full.first[i]) << "step " << i;
+  EXPECT_NE(full.first[21], full.first[22]) << "blending again changes what the background leaves uncovered";
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ Inputs currentInputs() {
   in.koukei = KoukeiCG, in.koukeiType = KoukeiCGtype;
   in.zenkei = ZenkeiCG, in.zenkeiType = ZenkeiCGtype;
   for (int i = 0; i < 3; i++) in.chara[i] = CharaCG[i], in.charaType[i] = CharaCGtype[i];
-  in.bright = CgBright, in.brightPercent = CgBrighttype;
+  in.bright = CgBright, in.brightPercent = CgBright != 0 ? CgBrighttype : 0;
   in.designW = SystemSizeW, in.designH = SystemSizeH, in.windowW = w, in.windowH = h;
   return in;
 }
