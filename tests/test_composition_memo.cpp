@@ -60,7 +60,6 @@ const struct Step {
 std::pair<std::vector<uint64_t>, std::string> walk(bool memo) {
   engineStateClear();
   clearHistoryAndRollback();
-  gWindowsHidden = false;
   gFrameHook = memo ? nullptr : forgetComposition;
   w = 1280, h = 720, resizeX = w, resizeY = h, SystemFontSize = 48, SystemSizeW = 1920, SystemSizeH = 1080;
   writeFile("5.jpg", makeBmp(300, 200, 24, [](int x, int y) { return Rgb{uint8_t(x), uint8_t(y), 9}; }));
@@ -81,7 +80,7 @@ std::pair<std::vector<uint64_t>, std::string> walk(bool memo) {
     out.first.push_back(d);
     out.second += compositionsPainted() != before ? 'P' : '-';
   }
-  gFrameHook = nullptr;
+  gFrameHook = nullptr, gWindowsHidden = false;
   return out;
 }
 
