@@ -6,6 +6,7 @@
 #include <malloc.h>
 #endif
 
+#include "display/composition_memo.h"
 #include "display/display.h"
 #include "image/blit.h"
 #include "scenario/engine_state.h"
@@ -14,6 +15,7 @@ int32_t cash_put2(int32_t number) {
   for (int i = 0; i < kCacheEntries; i++) {
     if (cash_cg2[i] == static_cast<uint32_t>(number)) return -1;
   }
+  forgetComposition();  // the entry may hold a picture the last scene showed
   int32_t entry = cashins2;
   std::free(cashimg_CG2[entry]);
   cashimg_CG2[entry] = nullptr;
@@ -31,6 +33,7 @@ int32_t cash_get2(int32_t number) {
 
 void cacheRelease(int32_t entry) {
   if (entry < 0 || entry >= kCacheEntries) return;
+  forgetComposition();
   std::free(cashimg_CG2[entry]);
   cashimg_CG2[entry] = nullptr;
   cash_cg2[entry] = 0;

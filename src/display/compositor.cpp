@@ -2,6 +2,7 @@
 // it with the message window or the choice list, and present it.
 #include <cstring>
 
+#include "display/composition_memo.h"
 #include "display/display.h"
 #include "display/overlays.h"
 #include "display/scale.h"
@@ -23,6 +24,15 @@ constexpr Layer kBackground{0, true, true};
 constexpr Layer kOverlay{6, false, false};
 constexpr Layer kCharacters[3] = {{1, true, false}, {2, true, false}, {3, true, false}};
 
+bool layerLoads(int32_t type, const Layer& layer) {
+  switch (type) {
+    case kRunLength: return layer.runLength;
+    case kBmp: case kPng: return true;
+    case kJpeg: return layer.jpeg;
+    default: return false;
+  }
+}
+
 // Draws one slot: from the cache when the number is cached (whatever the
 // slot's type), otherwise through the loader its type selects, if the layer
 // has one for that type.
@@ -33,17 +43,36 @@ void paintSlot(int32_t number, int32_t type, const Layer& layer) {
     rOPGpng2(gHaikeiBits, entry, static_cast<int32_t>(layer.code));
     return;
   }
+  if (!layerLoads(type, layer)) return;
   switch (type) {
-    case kRunLength:
-      if (layer.runLength) rOPGkn1(gHaikeiBits, static_cast<uint16_t>(number), layer.code);
-      break;
+    case kRunLength: rOPGkn1(gHaikeiBits, static_cast<uint16_t>(number), layer.code); break;
     case kBmp: rOPGbmp(gHaikeiBits, number, layer.code); break;
-    case kJpeg:
-      if (layer.jpeg) rOPGjpg(gHaikeiBits, number, layer.code);
-      break;
+    case kJpeg: rOPGjpg(gHaikeiBits, number, layer.code); break;
     case kPng: rOPGpng(gHaikeiBits, number, layer.code); break;
-    default: break;
   }
+}
+
+bool paintedWithoutLoader(int32_t number, int32_t type, const Layer& layer) {
+  return number == 0 || cash_get2(number) >= 0 || !layerLoads(type, layer);
+}
+
+// Whether painting the slots as they stand gives bytes that depend on the
+// slots and the cache alone: the background overwrites every byte of the
+// buffer without looking at it (the fill colour, or a cached picture without
+// alpha at least a whole frame in size, which the cache painter copies from
+// the top-left corner), and no slot goes to a loader, which reads files,
+// may print and fills the cache.
+bool paintingRepeatable() {
+  if (HaikeiCG != 0) {
+    const int32_t e = cash_get2(HaikeiCG);
+    if (e < 0 || !cashimg_CG2[e] || cash_dotsize2[e] != 3 || cash_width2[e] < kFrameW ||
+        cash_height2[e] < kFrameH)
+      return false;
+  }
+  if (!paintedWithoutLoader(KoukeiCG, KoukeiCGtype, kOverlay)) return false;
+  for (int i = 0; i < 3; i++)
+    if (!paintedWithoutLoader(CharaCG[i], CharaCGtype[i], kCharacters[i])) return false;
+  return paintedWithoutLoader(ZenkeiCG, ZenkeiCGtype, kOverlay);
 }
 
 void fillBackground(uint32_t colour) {
@@ -79,8 +108,7 @@ void applyBrightness(int32_t percent) {
 }
 
 void fitToWindow() {
-  const DesignSize design = designSize();
-  if (cashok == 0 && w == design.width && h == design.height) {
+  if (cashok == 0 && windowIsDesignSize()) {
     std::memcpy(gUra, gHaikeiBits, kFrameBytes);
     return;
   }
@@ -126,12 +154,19 @@ void rGame(int32_t redraw) {
     SDLview();  // frozen display: show the frame as it stands
     return;
   }
-  if (redraw != 0) {
+  bool painted = false, repeatable = false;
+  if (redraw != 0 && compositionStillShown()) {
+    // The buffers already hold this very scene: end as composing it would.
+    cashok = windowIsDesignSize() ? 0 : 1;
+  } else if (redraw != 0) {
     cashok = 0;
+    repeatable = paintingRepeatable();
     paintLayers();
     if (CgBright != 0) applyBrightness(CgBrighttype);
+    painted = true;
   }
   fitToWindow();
+  if (painted) noteComposition(repeatable);
   if (gWindowsHidden) {
     // the player asked to see the picture alone
   } else if (SelectMode != 1) {

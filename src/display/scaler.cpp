@@ -2,6 +2,7 @@
 #include <cstring>
 #include <vector>
 
+#include "display/composition_memo.h"
 #include "display/display.h"
 #include "display/scale.h"
 #include "display/scale_rows.h"
@@ -14,7 +15,13 @@ DesignSize designSize() {
           SystemSizeH < kFrameH ? SystemSizeH : kFrameH};
 }
 
+bool windowIsDesignSize() {
+  const DesignSize design = designSize();
+  return w == design.width && h == design.height;
+}
+
 void scaleSceneToWindow() {
+  forgetComposition();  // gUraCash is rewritten, perhaps for another window size
   const DesignSize design = designSize();
   const double wlim = w > kFrameW ? kFrameW : w;
   const double hlim = h > kFrameH ? kFrameH : h;

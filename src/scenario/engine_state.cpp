@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "display/composition_memo.h"
+
 int32_t w, h;
 double resizeX, resizeY;
 int32_t SystemFontSize;
@@ -125,6 +127,7 @@ void engineStateClear() {
   zero(gNextTickCount);
 
   zero(gHaikeiBits), zero(gUraCash), zero(gUra), zero(pix), zero(cashok);
+  forgetComposition();
 
   for (int i = 0; i < kCacheEntries; i++) {
     std::free(cashimg_CG2[i]);

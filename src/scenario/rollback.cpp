@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "display/composition_memo.h"
 #include "display/display.h"
 #include "main/reading_comforts.h"
 #include "scenario/channel_sounds.h"
@@ -103,6 +104,7 @@ void restore(const Stop& s) {
     // Before the first picture statement nothing was ever composed: the stop
     // showed the scene buffer as the program started.
     std::memset(gHaikeiBits, 0, kFrameBytes);
+    forgetComposition();
     cashok = 0;
     rGame(0);
   }

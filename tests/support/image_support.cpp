@@ -5,10 +5,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "display/composition_memo.h"
 #include "image/rle.h"
 #include "scenario/engine_state.h"
 
-void fillFrame(uint8_t value) { std::memset(gHaikeiBits, value, kFrameBytes); }
+void fillFrame(uint8_t value) {
+  std::memset(gHaikeiBits, value, kFrameBytes);
+  forgetComposition();
+}
 
 Rgb pixelAt(int x, int y) {
   const uint8_t* p = framePixel(gHaikeiBits, x, y);
