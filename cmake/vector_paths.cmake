@@ -13,7 +13,7 @@ set_source_files_properties(src/display/scaler.cpp src/display/scaler_avx2.cpp
 # The equality tests once more with the portable code forced, as a machine
 # without AVX2 runs it.
 if(TAVINO_TESTS)
-  foreach(test test_fast_paths test_jpeg test_scaler test_alpha_stretches test_png test_present_paths)
+  foreach(test test_jpeg test_scaler test_alpha_stretches test_png test_present_paths)
     if(TARGET ${test})
       add_test(NAME ${test}_portable COMMAND ${test})
       set_tests_properties(${test}_portable PROPERTIES ENVIRONMENT "TAVINO_PORTABLE=1" TIMEOUT 600)

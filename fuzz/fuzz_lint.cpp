@@ -13,18 +13,10 @@
 #include <filesystem>
 #include <string>
 
+#include "scenario_reset.h"
 #include "tool.h"
 
 namespace {
-
-const std::string& scratchFolder() {
-  static const std::string folder = [] {
-    char pattern[] = "/dev/shm/fuzz-lint-XXXXXX";
-    if (!mkdtemp(pattern)) std::abort();
-    return std::string(pattern);
-  }();
-  return folder;
-}
 
 std::string safeName(const std::string& raw, size_t index) {
   std::string name;
@@ -53,7 +45,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string& folder = scratchFolder();
+  const std::string& folder = scratchFolder("/dev/shm/fuzz-lint-XXXXXX");
   std::filesystem::remove_all(folder);  // what the last input laid out
   std::filesystem::create_directory(folder);
   const std::string input(reinterpret_cast<const char*>(data), size);
@@ -63,11 +55,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (end == std::string::npos) end = input.size();
     std::string part = input.substr(start, end - start);
     if (index == 0) {
-      writeFile(folder + "/sinario.txt", part.data(), part.size());
+      writeFile(folder + "sinario.txt", part.data(), part.size());
     } else {
       const size_t eol = std::min(part.find('\n'), part.size());
       const std::string body = eol < part.size() ? part.substr(eol + 1) : std::string();
-      writeFile(folder + "/" + safeName(part.substr(0, eol), index), body.data(), body.size());
+      writeFile(folder + safeName(part.substr(0, eol), index), body.data(), body.size());
     }
     start = end + 1;
   }

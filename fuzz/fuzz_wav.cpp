@@ -24,6 +24,7 @@
 #include "scenario/sound.h"
 #include "scenario/sound_codec.h"
 #include "scenario/wav_codec.h"
+#include "scenario_reset.h"
 
 namespace {
 
@@ -78,9 +79,7 @@ void compareWithTheWebBuild(const uint8_t* data, size_t size, const std::string&
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   if (SDL_Init(SDL_INIT_AUDIO) < 0) std::abort();
-  char pattern[] = "/dev/shm/fuzz-wav-XXXXXX";
-  if (!mkdtemp(pattern)) std::abort();
-  std::snprintf(MyAppDir, sizeof MyAppDir, "%s/", pattern);
+  std::snprintf(MyAppDir, sizeof MyAppDir, "%s", scratchFolder("/dev/shm/fuzz-wav-XXXXXX").c_str());
   std::fclose(stdout);  // the loader's complaints are not findings
   return 0;
 }

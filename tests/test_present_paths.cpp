@@ -23,7 +23,6 @@ std::vector<uint8_t> noise(size_t n) {
   for (auto& b : v) b = uint8_t(rng());
   return v;
 }
-std::vector<uint8_t> frameNow() { return {gUra, gUra + kFrameBytes}; }
 
 }  // namespace
 
