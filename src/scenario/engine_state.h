@@ -85,7 +85,7 @@ extern int32_t sound_loop2;
 extern uint8_t gHaikeiBits[kFrameBytes];  // the composed scene at design size
 extern uint8_t gUraCash[kFrameBytes];     // the scene scaled to the window
 extern uint8_t gUra[kFrameBytes];         // the window frame
-extern uint32_t pix[kPixCapacity];        // the window frame as 0x00RRGGBB
+extern uint32_t pix[kPixCapacity];        // the frame as 0x00RRGGBB for SDL to blit (a screen of that format gets it directly)
 extern int32_t cashok;                    // 1 while gUraCash matches gHaikeiBits
 
 // ---- Decoded-image cache -------------------------------------------------
