@@ -52,27 +52,48 @@ AVX2 inline __m128i pixel(const int32_t* vertical, const ScaleColumn& c) {
   return _mm_add_epi32(left, _mm256_cvttpd_epi32(step));
 }
 
-// The same with an exact weight. A shift rounds a negative product down; a
-// bias of one short of a whole makes it round toward zero as the cast does.
-AVX2 inline __m128i exactPixel(const int32_t* vertical, const ScaleColumn& c) {
-  const __m128i left = _mm_loadu_si128(reinterpret_cast<const __m128i*>(vertical + c.offset));
-  const __m128i right = _mm_loadu_si128(reinterpret_cast<const __m128i*>(vertical + c.nextOffset));
-  const __m128i product = _mm_mullo_epi32(_mm_sub_epi32(right, left), _mm_set1_epi32(c.weight));
-  const __m128i bias = _mm_srli_epi32(_mm_srai_epi32(product, 31), 32 - kWeightBits);
-  return _mm_add_epi32(left, _mm_srai_epi32(_mm_add_epi32(product, bias), kWeightBits));
+// Four destination pixels as twelve bytes R G B R G B ..., four spare.
+AVX2 inline __m128i fourPixels(const int32_t* vertical, const ScaleColumn* c) {
+  const __m128i squeeze = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+  const __m128i p0 = pixel(vertical, c[0]), p1 = pixel(vertical, c[1]);
+  const __m128i p2 = pixel(vertical, c[2]), p3 = pixel(vertical, c[3]);
+  return _mm_shuffle_epi8(_mm_packus_epi16(_mm_packs_epi32(p0, p1), _mm_packs_epi32(p2, p3)), squeeze);
 }
 
-template <__m128i (*Pixel)(const int32_t*, const ScaleColumn&)>
+AVX2 inline __m256i twoVectors(const int32_t* first, const int32_t* second) {
+  return _mm256_inserti128_si256(
+      _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(first))),
+      _mm_loadu_si128(reinterpret_cast<const __m128i*>(second)), 1);
+}
+
+// Two destination pixels with exact weights, four lanes each. The product's
+// magnitude is shifted and its sign put back: truncation toward zero, as the
+// cast does.
+AVX2 inline __m256i exactPixelPair(const int32_t* vertical, const ScaleColumn* c) {
+  const __m256i left = twoVectors(vertical + c[0].offset, vertical + c[1].offset);
+  const __m256i right = twoVectors(vertical + c[0].nextOffset, vertical + c[1].nextOffset);
+  const __m256i weight = _mm256_inserti128_si256(
+      _mm256_castsi128_si256(_mm_set1_epi32(c[0].weight)), _mm_set1_epi32(c[1].weight), 1);
+  const __m256i difference = _mm256_sub_epi32(right, left);
+  const __m256i step = _mm256_srli_epi32(
+      _mm256_mullo_epi32(_mm256_abs_epi32(difference), weight), kWeightBits);
+  return _mm256_add_epi32(left, _mm256_sign_epi32(step, difference));
+}
+
+AVX2 inline __m128i fourExactPixels(const int32_t* vertical, const ScaleColumn* c) {
+  // Packing works within halves: the bytes come out as pixels 0, 2, 1, 3.
+  const __m128i squeeze = _mm_setr_epi8(0, 1, 2, 8, 9, 10, 4, 5, 6, 12, 13, 14, -1, -1, -1, -1);
+  const __m256i words = _mm256_packs_epi32(exactPixelPair(vertical, c), exactPixelPair(vertical, c + 2));
+  const __m128i bytes = _mm_packus_epi16(_mm256_castsi256_si128(words), _mm256_extracti128_si256(words, 1));
+  return _mm_shuffle_epi8(bytes, squeeze);
+}
+
+template <__m128i (*FourPixels)(const int32_t*, const ScaleColumn*)>
 AVX2 inline void scaleHorizontal(const int32_t* vertical, const ScaleColumn* columns, int count,
                                  uint8_t* out) {
-  // Four pixels of R G B and a spare lane each, packed to bytes and squeezed.
-  const __m128i squeeze = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
   int x = 0;
   for (; x + 4 <= count; x += 4) {
-    const __m128i p0 = Pixel(vertical, columns[x]), p1 = Pixel(vertical, columns[x + 1]);
-    const __m128i p2 = Pixel(vertical, columns[x + 2]), p3 = Pixel(vertical, columns[x + 3]);
-    const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(p0, p1), _mm_packs_epi32(p2, p3));
-    const __m128i rgb = _mm_shuffle_epi8(bytes, squeeze);
+    const __m128i rgb = FourPixels(vertical, columns + x);
     // Straight from the register: a reload through memory stalls on the store.
     _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 3 * x), rgb);
     const int32_t last = _mm_extract_epi32(rgb, 2);
@@ -93,11 +114,11 @@ AVX2 inline void scaleHorizontal(const int32_t* vertical, const ScaleColumn* col
 
 AVX2 void scaleHorizontalAvx2(const int32_t* vertical, const ScaleColumn* columns, int count,
                               uint8_t* out) {
-  scaleHorizontal<pixel>(vertical, columns, count, out);
+  scaleHorizontal<fourPixels>(vertical, columns, count, out);
 }
 
 AVX2 void scaleHorizontalExactAvx2(const int32_t* vertical, const ScaleColumn* columns, int count,
                                    uint8_t* out) {
-  scaleHorizontal<exactPixel>(vertical, columns, count, out);
+  scaleHorizontal<fourExactPixels>(vertical, columns, count, out);
 }
 #endif
