@@ -54,6 +54,8 @@ void rOPGresize(uint8_t* dst, int dw, int dh, const uint8_t* src, int sw, int sh
   // Positions accumulate by repeated addition, as the filter is defined; the
   // column table is shared by every row. Neighbours past the last source
   // column or row repeat the edge pixel.
+  // Steps in binary fractions (1920 to 1280 is 1.5) give exact weights,
+  // which the vector kernels take in integers.
   std::vector<ScaleColumn> columns(static_cast<size_t>(dw));
   bool exactColumns = true;
   double fx = 0;
@@ -84,8 +86,8 @@ void rOPGresize(uint8_t* dst, int dw, int dh, const uint8_t* src, int sw, int sh
     int32_t* v = vertical.data();
     if (ty == 0) {
       for (int i = 0; i < sw * 3; i++) v[i] = row0[i];
-    } else if (avx2 && exactWeight(ty) >= 0) {
-      scaleVerticalExactAvx2(row0, row1, exactWeight(ty), sw * 3, v);
+    } else if (const int weight = exactWeight(ty); avx2 && weight >= 0) {
+      scaleVerticalExactAvx2(row0, row1, weight, sw * 3, v);
     } else if (avx2) {
       scaleVerticalAvx2(row0, row1, ty, sw * 3, v);
     } else {
