@@ -47,7 +47,7 @@ std::vector<uint8_t> referenceResize(const uint8_t* src, int sw, int sh, int dw,
 TEST_F(Scaler, MatchesTheReferenceFilterRepeatsEdgesAndSkipsEmptySizes) {
   std::mt19937 rng(2);
   for (int i = 0; i < kFrameBytes; i++) gHaikeiBits[i] = uint8_t(rng());
-  const int sizes[][4] = {{1920, 1080, 1280, 720}, {1000, 750, 850, 636}, {5, 3, 17, 11}, {333, 211, 333, 211}};
+  const int sizes[][4] = {{1920, 1080, 1280, 720}, {1000, 750, 850, 636}, {5, 3, 17, 11}, {41, 24, 32, 64}, {333, 211, 333, 211}};
   for (const auto& s : sizes) {
     std::memset(gUraCash, 0, kFrameBytes);
     rOPGresize(gUraCash, s[2], s[3], gHaikeiBits, s[0], s[1]);

@@ -54,13 +54,18 @@ void rOPGresize(uint8_t* dst, int dw, int dh, const uint8_t* src, int sw, int sh
   // Positions accumulate by repeated addition, as the filter is defined; the
   // column table is shared by every row. Neighbours past the last source
   // column or row repeat the edge pixel.
+  // Steps in binary fractions (1920 to 1280 is 1.5) give exact weights,
+  // which the vector kernels take in integers.
   std::vector<ScaleColumn> columns(static_cast<size_t>(dw));
+  bool exactColumns = true;
   double fx = 0;
   for (int x = 0; x < dw; x++) {
     int ix = static_cast<int>(fx);
     if (ix > sw - 1) ix = sw - 1;
     const int next = ix + 1 < sw ? ix + 1 : ix;
-    columns[static_cast<size_t>(x)] = {ix * 3, next * 3, fx - static_cast<int>(fx)};
+    const double t = fx - static_cast<int>(fx);
+    columns[static_cast<size_t>(x)] = {ix * 3, next * 3, t, exactWeight(t)};
+    exactColumns = exactColumns && columns[static_cast<size_t>(x)].weight >= 0;
     fx += sx;
   }
 
@@ -81,12 +86,18 @@ void rOPGresize(uint8_t* dst, int dw, int dh, const uint8_t* src, int sw, int sh
     int32_t* v = vertical.data();
     if (ty == 0) {
       for (int i = 0; i < sw * 3; i++) v[i] = row0[i];
+    } else if (const int weight = exactWeight(ty); avx2 && weight >= 0) {
+      scaleVerticalExactAvx2(row0, row1, weight, sw * 3, v);
     } else if (avx2) {
       scaleVerticalAvx2(row0, row1, ty, sw * 3, v);
     } else {
       for (int i = 0; i < sw * 3; i++) v[i] = static_cast<int>(row0[i] + (row1[i] - row0[i]) * ty);
     }
     uint8_t* out = dst + static_cast<size_t>(y) * kFrameStride;
+    if (avx2 && exactColumns) {
+      scaleHorizontalExactAvx2(v, columns.data(), dw, out);
+      continue;
+    }
     if (avx2) {
       scaleHorizontalAvx2(v, columns.data(), dw, out);
       continue;
