@@ -83,6 +83,21 @@ TEST_F(SaveFileTest, CaptionsShowBookmarkAndTimeStamp) {
   EXPECT_EQ(std::string(menu5) + " " + menu6, "5: 6:short");
 }
 
+TEST_F(SaveFileTest, DamagedLinesRestoreOnlyWhatTheyHold) {
+  std::memset(gFlag1, 5, sizeof gFlag1), std::memset(gFlag8, 5, sizeof gFlag8);
+  std::fill(std::begin(gFlag16), std::end(gFlag16), 5);
+  // Exactly sized heap copy: reading past the end is caught by the sanitizer.
+  const std::string text =
+      "1FLAG1   :101\r\n1FLAG8   :11912012\r\n1FLAG16  :3199531\r\n1SINAFILE\r\n1SCENEN\r\n1SCENENUM:  -17x";
+  std::vector<uint8_t> bytes(text.begin(), text.end());
+  std::strcpy(SinaFile, "sinario.txt");
+  saveRestoreSlot(bytes.data(), int32_t(bytes.size()), 1);
+  EXPECT_EQ((Ints{gFlag1[0], gFlag1[1], gFlag1[2], gFlag1[3]}), (Ints{1, 0, 1, 5}));
+  EXPECT_EQ((Ints{gFlag8[0], gFlag8[1], gFlag8[2], gFlag16[0], gFlag16[1]}), (Ints{-1, 0, 5, -5, 5}));
+  EXPECT_STREQ(SinaFile, "sinario.txt");
+  EXPECT_EQ(SceneNum, -17) << "the final fragment still holds the scene";
+}
+
 // Writes cut short: by a full disk, reported as a failure, and by kills
 // (SIGKILL) at random moments. Every save writes the same bytes, so the file
 // must always be exactly the old or those.
