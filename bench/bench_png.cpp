@@ -121,6 +121,13 @@ void decodeWithLibpng(const Picture& p, std::vector<png_bytep>& rows) {
   benchmark::DoNotOptimize(rows[0][0]);
 }
 
+// libpng's output rows, pointing into `out`.
+std::vector<png_bytep> rowPointers(Bytes& out, int channels) {
+  std::vector<png_bytep> rows(kH);
+  for (int y = 0; y < kH; y++) rows[y] = &out[size_t(y) * kW * channels];
+  return rows;
+}
+
 void BM_PngDecode_Tavino(benchmark::State& state) {
   const Picture& p = picture(int(state.range(0)));
   for (auto _ : state) decodeWithTavino(state, p);
@@ -134,8 +141,7 @@ void BM_PngDecode_Libpng(benchmark::State& state) {
   const int channels = int(state.range(0));
   const Picture& p = picture(channels);
   Bytes out(p.pixels.size());
-  std::vector<png_bytep> rows(kH);
-  for (int y = 0; y < kH; y++) rows[y] = &out[size_t(y) * kW * channels];
+  std::vector<png_bytep> rows = rowPointers(out, channels);
   for (auto _ : state) decodeWithLibpng(p, rows);
   if (out != p.pixels) state.SkipWithError("wrong pixels");
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(p.pixels.size()));
@@ -146,8 +152,7 @@ void BM_PngRatioToLibpng(benchmark::State& state) {
   const int channels = int(state.range(0));
   const Picture& p = picture(channels);
   Bytes out(p.pixels.size());
-  std::vector<png_bytep> rows(kH);
-  for (int y = 0; y < kH; y++) rows[y] = &out[size_t(y) * kW * channels];
+  std::vector<png_bytep> rows = rowPointers(out, channels);
   timeAgainstReference(state, [&] { decodeWithTavino(state, p); }, [&] { decodeWithLibpng(p, rows); });
   if (std::memcmp(gfilework, p.pixels.data(), p.pixels.size()) != 0 || out != p.pixels)
     state.SkipWithError("wrong pixels");
