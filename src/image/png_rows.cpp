@@ -98,11 +98,6 @@ void unfilter(uint8_t* out, const uint8_t* in, const uint8_t* above, size_t i, s
 
 }  // namespace
 
-#if TAVINO_HAS_AVX2
-size_t unfilterRowStartAvx2(uint8_t* out, const uint8_t* in, const uint8_t* above, size_t rowBytes,
-                            int bytesPerPixel, int filter);
-#endif
-
 void unfilterRow(uint8_t* out, const uint8_t* in, const uint8_t* above, size_t rowBytes,
                  int bytesPerPixel, int filter) {
   size_t done = 0;

@@ -14,6 +14,11 @@
 void unfilterRow(uint8_t* out, const uint8_t* in, const uint8_t* above, size_t rowBytes,
                  int bytesPerPixel, int filter);
 
+// The AVX2 kernel: unfilters the row's start, as far as whole vectors go,
+// and returns how many bytes it finished (a pixel boundary).
+size_t unfilterRowStartAvx2(uint8_t* out, const uint8_t* in, const uint8_t* above, size_t rowBytes,
+                            int bytesPerPixel, int filter);
+
 struct PngRowBuilder {
   uint8_t* out;          // packed rows, top row first
   size_t rowBytes;       // width * bytesPerPixel, without the filter byte

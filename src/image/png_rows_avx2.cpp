@@ -4,6 +4,7 @@
 // since each pixel needs the one left of it finished, but all of a pixel's
 // bytes go at once. Each kernel stops where a whole vector no longer fits in
 // the row, and the portable code finishes the row from there.
+#include "image/png_rows.h"
 #include "image/vector_paths.h"
 
 #if TAVINO_HAS_AVX2
